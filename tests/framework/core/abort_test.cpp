@@ -1,0 +1,90 @@
+#include "framework/core/abort.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace cmp::fw;
+
+namespace {
+
+// Records what MensErro shows instead of writing it to the log.
+class ShownErrors : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        previous_ = SetErrorPresenter([this](const QString& text) { shown.append(text); });
+    }
+    void TearDown() override { SetErrorPresenter(previous_); }
+
+    QStringList shown;
+
+private:
+    ErrorPresenter previous_;
+};
+
+QStringList warnings;
+
+void recordWarning(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtWarningMsg)
+        warnings.append(text);
+}
+
+} // namespace
+
+TEST_F(ShownErrors, shouldShowAWarningAndGoOnWhenNotStopping)
+{
+    bool wentOn = false;
+    EXPECT_TRUE(RunUserAction([&] {
+        MensErro("Destino deve ser informado.", false);
+        wentOn = true;
+    }));
+    EXPECT_TRUE(wentOn);
+    EXPECT_EQ(shown, QStringList{"Destino deve ser informado."});
+}
+
+TEST_F(ShownErrors, shouldShowTheErrorBeforeEndingTheOperation)
+{
+    bool wentOn = false;
+    EXPECT_FALSE(RunUserAction([&] {
+        MensErro("Quantidade inválida.", true);
+        wentOn = true;
+    }));
+    EXPECT_FALSE(wentOn);
+    EXPECT_EQ(shown, QStringList{"Quantidade inválida."});
+
+    try {
+        MensErro("Gerente não cadastrado.", true);
+        FAIL() << "MensErro with stop returned";
+    } catch (const EAbort& abort) {
+        EXPECT_EQ(shown.last(), "Gerente não cadastrado.");
+        EXPECT_STREQ(abort.what(), "Operação cancelada");
+    }
+}
+
+TEST_F(ShownErrors, shouldAbortSilently)
+{
+    EXPECT_FALSE(RunUserAction([] { Abort(); }));
+    EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ShownErrors, shouldLetOtherFailuresThroughTheUserAction)
+{
+    EXPECT_THROW(RunUserAction([] { throw std::runtime_error("falha"); }), std::runtime_error);
+}
+
+TEST(ErrorPresenter, shouldWriteErrorsToTheLogUntilTheUiInstallsItsPresenter)
+{
+    const ErrorPresenter previous = SetErrorPresenter(nullptr);
+    warnings.clear();
+    const QtMessageHandler handler = qInstallMessageHandler(recordWarning);
+    MensErro("Filial não cadastrada.", false);
+    qInstallMessageHandler(handler);
+    SetErrorPresenter(previous);
+
+    EXPECT_EQ(warnings, QStringList{"Filial não cadastrada."});
+}

@@ -1,0 +1,49 @@
+#include "framework/core/messages.h"
+
+#include <gtest/gtest.h>
+
+using namespace cmp::fw;
+
+namespace {
+
+TMessages catalog()
+{
+    return {{"Qt_ja_liber", "Quantidade já liberada."},
+            {"Dt_J_Cad", "Dia de entrega já cadastrado."}};
+}
+
+} // namespace
+
+TEST(TMessages, shouldGiveTheTextOfAKeyWhateverItsCase)
+{
+    const TMessages msg = catalog();
+    for (const QString key : {"Qt_ja_liber", "QT_JA_LIBER", "qt_ja_liber"})
+        EXPECT_EQ(msg.Msg(key), "Quantidade já liberada.");
+    EXPECT_EQ(msg.Msg("Dt_J_Cad"), "Dia de entrega já cadastrado.");
+}
+
+TEST(TMessages, shouldShowAMissingKeyItself)
+{
+    EXPECT_EQ(catalog().Msg("Gerente_NCAD"), "Gerente_NCAD");
+    EXPECT_EQ(TMessages().Msg(""), "");
+}
+
+TEST(TMessages, shouldAddReplaceAndDeleteTemporaryKeys)
+{
+    TMessages msg = catalog();
+    msg.Add("msgCopy", "Copiar a justificativa \"Falta\" para");
+    EXPECT_EQ(msg.Msg("MSGCOPY"), "Copiar a justificativa \"Falta\" para");
+
+    msg.Add("MsgCopy", "Copiar a justificativa \"Sobra\" para");
+    EXPECT_EQ(msg.Msg("msgCopy"), "Copiar a justificativa \"Sobra\" para");
+
+    msg.Delete("MSGCOPY");
+    EXPECT_EQ(msg.Msg("msgCopy"), "msgCopy");
+    EXPECT_EQ(msg.Msg("Qt_ja_liber"), "Quantidade já liberada.");
+}
+
+TEST(TMessages, shouldKeepTheLastTextOfARepeatedKey)
+{
+    const TMessages msg{{"Quant_Inv", "primeiro"}, {"QUANT_INV", "Quantidade inválida."}};
+    EXPECT_EQ(msg.Msg("Quant_Inv"), "Quantidade inválida.");
+}
