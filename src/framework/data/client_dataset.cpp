@@ -82,26 +82,23 @@ ClientDataSet::~ClientDataSet()
 
 Field& ClientDataSet::AddField(const QString& name, FieldType type, int size)
 {
-    if (Active())
-        throw DataSetError(
-            QStringLiteral("%1: campos só podem ser declarados com o conjunto fechado").arg(name_).toStdString());
-    if (FindField(name))
-        throw DataSetError(QStringLiteral("%1: campo '%2' já existe").arg(name_, name).toStdString());
-    fields_.push_back(std::make_unique<Field>(*this, FieldDef{name, type, size}, FieldKind::Data));
-    fields_.back()->slot_ = dataColumns_++;
-    rebuildFieldLookup();
-    return *fields_.back();
+    return declareField(FieldDef{name, type, size}, FieldKind::Data);
 }
 
 Field& ClientDataSet::AddCalcField(const QString& name, FieldType type, int size)
 {
+    return declareField(FieldDef{name, type, size}, FieldKind::Calculated);
+}
+
+Field& ClientDataSet::declareField(const FieldDef& def, FieldKind kind)
+{
     if (Active())
         throw DataSetError(
             QStringLiteral("%1: campos só podem ser declarados com o conjunto fechado").arg(name_).toStdString());
-    if (FindField(name))
-        throw DataSetError(QStringLiteral("%1: campo '%2' já existe").arg(name_, name).toStdString());
-    fields_.push_back(std::make_unique<Field>(*this, FieldDef{name, type, size}, FieldKind::Calculated));
-    fields_.back()->slot_ = calcSlots_++;
+    if (FindField(def.name))
+        throw DataSetError(QStringLiteral("%1: campo '%2' já existe").arg(name_, def.name).toStdString());
+    fields_.push_back(std::make_unique<Field>(*this, def, kind));
+    fields_.back()->slot_ = kind == FieldKind::Data ? dataColumns_++ : calcSlots_++;
     rebuildFieldLookup();
     return *fields_.back();
 }

@@ -207,6 +207,7 @@ private:
     // structure and loading
     void checkActive() const;
     void checkEditable(const char* operation) const;
+    Field& declareField(const FieldDef& def, FieldKind kind);
     void rebuildFieldLookup();
     void reconcileFields(const std::vector<FieldDef>& defs);
     std::vector<FieldDef> persistentDataDefs() const;

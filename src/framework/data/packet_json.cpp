@@ -252,15 +252,38 @@ bool inWireRange(QDate date)
     return date.isValid() && date.year() >= 1 && date.year() <= 9999;
 }
 
-QString formatDate(QDate date)
+// Writes `value` as `count` zero-padded digits; packets are encoded by the
+// hundred thousand rows, where a printf per date shows.
+void putDigits(QChar* out, int value, int count)
 {
-    return QString::asprintf("%04d-%02d-%02d", date.year(), date.month(), date.day());
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        out[i] = QChar(u'0' + value % 10);
 }
 
-QString formatTime(QTime time)
+void putDate(QChar* out, QDate date)
 {
-    return QString::asprintf("T%02d:%02d:%02d.%03d", time.hour(), time.minute(), time.second(),
-                             time.msec());
+    putDigits(out, date.year(), 4);
+    putDigits(out + 5, date.month(), 2);
+    putDigits(out + 8, date.day(), 2);
+}
+
+QString formatDate(QDate date)
+{
+    QString text = QStringLiteral("0000-00-00");
+    putDate(text.data(), date);
+    return text;
+}
+
+QString formatDateTime(QDate date, QTime time)
+{
+    QString text = QStringLiteral("0000-00-00T00:00:00.000");
+    QChar* out = text.data();
+    putDate(out, date);
+    putDigits(out + 11, time.hour(), 2);
+    putDigits(out + 14, time.minute(), 2);
+    putDigits(out + 17, time.second(), 2);
+    putDigits(out + 20, time.msec(), 3);
+    return text;
 }
 
 // ---- Decoding -----------------------------------------------------------------
@@ -575,7 +598,7 @@ QJsonValue encodeDateTime(const FieldDef& field, const QDateTime& moment, const 
     const QDateTime local = moment.toLocalTime();
     if (!local.isValid() || !inWireRange(local.date()))
         fail(place.text(field), QStringLiteral("data e hora inválida ou fora de 0001 a 9999"));
-    return formatDate(local.date()) + formatTime(local.time());
+    return formatDateTime(local.date(), local.time());
 }
 
 QJsonValue encodeFloat(const FieldDef& field, double value, const RowPlace& place)
