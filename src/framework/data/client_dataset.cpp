@@ -280,12 +280,17 @@ void ClientDataSet::Close()
 
 void ClientDataSet::SetData(const DataPacket& packet)
 {
+    SetData(DataPacket(packet));
+}
+
+void ClientDataSet::SetData(DataPacket&& packet)
+{
     Close();
     fire(BeforeOpen);
     reconcileFields(packet.fields);
     resetStorage();
     fire(BeforeGetRecords);
-    loadRows(packet);
+    loadRows(std::move(packet));
     fire(AfterGetRecords);
     openState();
     notify(Notify::State);
@@ -294,38 +299,40 @@ void ClientDataSet::SetData(const DataPacket& packet)
     fire(AfterScroll);
 }
 
-void ClientDataSet::loadRows(const DataPacket& packet)
+// Values move straight from the packet rows into the columns; only a field
+// declared with another kind than the packet's converts its values.
+void ClientDataSet::loadRows(DataPacket&& packet)
 {
-    std::vector<const Field*> fieldOfColumn(static_cast<size_t>(dataColumns_));
+    std::vector<const Field*> converting(static_cast<size_t>(dataColumns_), nullptr);
     for (const auto& field : fields_)
-        if (!field->IsCalculated())
-            fieldOfColumn[static_cast<size_t>(field->slot_)] = field.get();
-    auto convert = [&](const std::vector<QVariant>& values, size_t rowNumber) {
-        if (values.size() != fieldOfColumn.size())
+        if (!field->IsCalculated() && field->DataType() != packet.fields[static_cast<size_t>(field->slot_)].type)
+            converting[static_cast<size_t>(field->slot_)] = field.get();
+    auto store = [&](std::vector<QVariant>& values, size_t rowNumber) {
+        if (values.size() != converting.size())
             throw DataSetError(QStringLiteral("%1: registro %2 do pacote com %3 valores, esperados %4")
                                    .arg(name_)
                                    .arg(rowNumber + 1)
                                    .arg(values.size())
-                                   .arg(fieldOfColumn.size())
+                                   .arg(converting.size())
                                    .toStdString());
-        std::vector<QVariant> out(values.size());
-        for (size_t column = 0; column < values.size(); ++column) {
-            const Field& field = *fieldOfColumn[column];
-            const bool sameKind = field.DataType() == packet.fields[column].type;
-            out[column] = sameKind ? values[column] : normalised(field, values[column]);
-        }
-        return out;
+        for (size_t column = 0; column < values.size(); ++column)
+            if (converting[column])
+                values[column] = normalised(*converting[column], values[column]);
     };
+    const size_t count = packet.rows.size();
     for (auto& column : columns_)
-        column.reserve(packet.rows.size());
-    status_.reserve(packet.rows.size());
-    order_.reserve(packet.rows.size());
-    for (size_t i = 0; i < packet.rows.size(); ++i) {
-        const PacketRow& source = packet.rows[i];
-        const RowId row = newRow(convert(source.values, i));
+        column.reserve(count);
+    status_.reserve(count);
+    order_.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        PacketRow& source = packet.rows[i];
+        store(source.values, i);
+        const RowId row = newRow(std::move(source.values));
         setStatus(row, source.status);
-        if (source.status == UpdateStatus::Modified)
-            originals_[row] = convert(source.original, i);
+        if (source.status == UpdateStatus::Modified) {
+            store(source.original, i);
+            originals_[row] = std::move(source.original);
+        }
         if (source.status == UpdateStatus::Deleted)
             deleted_.push_back(row);
         else

@@ -93,6 +93,7 @@ public:
     // Loads a data packet (or a change packet) and opens the set; a change
     // log in the packet stays pending here.
     void SetData(const DataPacket& packet);
+    void SetData(DataPacket&& packet);
     // Only the pending changes: inserted, modified (with original values)
     // and deleted records.
     DataPacket Delta() const;
@@ -214,7 +215,7 @@ private:
     std::vector<FieldDef> allFieldDefs() const;
     void resetStorage();
     void openState();
-    void loadRows(const DataPacket& packet);
+    void loadRows(DataPacket&& packet);
     RowId newRow(std::vector<QVariant>&& values);
     std::vector<QVariant> rowValues(RowId row) const;
     void writeRow(RowId row, const std::vector<QVariant>& values);

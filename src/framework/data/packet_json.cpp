@@ -77,13 +77,20 @@ QString within(const QString& where, QLatin1String member)
 QString jsonTypeName(QJsonValue::Type type)
 {
     switch (type) {
-    case QJsonValue::Null: return QStringLiteral("nulo");
-    case QJsonValue::Bool: return QStringLiteral("booleano");
-    case QJsonValue::Double: return QStringLiteral("número");
-    case QJsonValue::String: return QStringLiteral("texto");
-    case QJsonValue::Array: return QStringLiteral("vetor");
-    case QJsonValue::Object: return QStringLiteral("objeto");
-    case QJsonValue::Undefined: break;
+    case QJsonValue::Null:
+        return QStringLiteral("nulo");
+    case QJsonValue::Bool:
+        return QStringLiteral("booleano");
+    case QJsonValue::Double:
+        return QStringLiteral("número");
+    case QJsonValue::String:
+        return QStringLiteral("texto");
+    case QJsonValue::Array:
+        return QStringLiteral("vetor");
+    case QJsonValue::Object:
+        return QStringLiteral("objeto");
+    case QJsonValue::Undefined:
+        break;
     }
     return QStringLiteral("nada");
 }
@@ -96,21 +103,36 @@ QString typeMismatch(const QString& expected, QJsonValue::Type found)
 QString parseErrorText(QJsonParseError::ParseError error)
 {
     switch (error) {
-    case QJsonParseError::NoError: break;
-    case QJsonParseError::UnterminatedObject: return QStringLiteral("objeto não terminado");
-    case QJsonParseError::MissingNameSeparator: return QStringLiteral("falta ':' após o nome");
-    case QJsonParseError::UnterminatedArray: return QStringLiteral("vetor não terminado");
-    case QJsonParseError::MissingValueSeparator: return QStringLiteral("falta ',' entre valores");
-    case QJsonParseError::IllegalValue: return QStringLiteral("valor ilegal");
-    case QJsonParseError::TerminationByNumber: return QStringLiteral("fim do texto num número");
-    case QJsonParseError::IllegalNumber: return QStringLiteral("número ilegal");
-    case QJsonParseError::IllegalEscapeSequence: return QStringLiteral("sequência de escape ilegal");
-    case QJsonParseError::IllegalUTF8String: return QStringLiteral("UTF-8 inválido");
-    case QJsonParseError::UnterminatedString: return QStringLiteral("texto não terminado");
-    case QJsonParseError::MissingObject: return QStringLiteral("esperado um objeto");
-    case QJsonParseError::DeepNesting: return QStringLiteral("aninhamento profundo demais");
-    case QJsonParseError::DocumentTooLarge: return QStringLiteral("documento grande demais");
-    case QJsonParseError::GarbageAtEnd: return QStringLiteral("conteúdo após o fim");
+    case QJsonParseError::NoError:
+        break;
+    case QJsonParseError::UnterminatedObject:
+        return QStringLiteral("objeto não terminado");
+    case QJsonParseError::MissingNameSeparator:
+        return QStringLiteral("falta ':' após o nome");
+    case QJsonParseError::UnterminatedArray:
+        return QStringLiteral("vetor não terminado");
+    case QJsonParseError::MissingValueSeparator:
+        return QStringLiteral("falta ',' entre valores");
+    case QJsonParseError::IllegalValue:
+        return QStringLiteral("valor ilegal");
+    case QJsonParseError::TerminationByNumber:
+        return QStringLiteral("fim do texto num número");
+    case QJsonParseError::IllegalNumber:
+        return QStringLiteral("número ilegal");
+    case QJsonParseError::IllegalEscapeSequence:
+        return QStringLiteral("sequência de escape ilegal");
+    case QJsonParseError::IllegalUTF8String:
+        return QStringLiteral("UTF-8 inválido");
+    case QJsonParseError::UnterminatedString:
+        return QStringLiteral("texto não terminado");
+    case QJsonParseError::MissingObject:
+        return QStringLiteral("esperado um objeto");
+    case QJsonParseError::DeepNesting:
+        return QStringLiteral("aninhamento profundo demais");
+    case QJsonParseError::DocumentTooLarge:
+        return QStringLiteral("documento grande demais");
+    case QJsonParseError::GarbageAtEnd:
+        return QStringLiteral("conteúdo após o fim");
     }
     return QStringLiteral("erro desconhecido");
 }
@@ -207,9 +229,9 @@ void checkWidth(size_t found, size_t expected, const RowPlace& place)
 void checkLength(const FieldDef& field, const QString& text, const RowPlace& place)
 {
     if (hasSize(field.type) && text.size() > field.size)
-        fail(place.text(field), QStringLiteral("texto %1 com %2 caracteres excede o tamanho %3")
-                                    .arg(quoted(text), QString::number(text.size()),
-                                         QString::number(field.size)));
+        fail(place.text(field),
+             QStringLiteral("texto %1 com %2 caracteres excede o tamanho %3")
+                 .arg(quoted(text), QString::number(text.size()), QString::number(field.size)));
 }
 
 // ---- Dates on the wire ------------------------------------------------------
@@ -291,8 +313,7 @@ QString formatDateTime(QDate date, QTime time)
 // Qt keeps JSON integers exactly; a double is taken only when it is integral
 // and fits. toInteger() signals neither case, so asking with two different
 // defaults tells a real value from a fallback.
-template <typename Json>
-bool exactInteger(const Json& json, qint64& out)
+template <typename Json> bool exactInteger(const Json& json, qint64& out)
 {
     const qint64 value = json.toInteger(0);
     if (value != json.toInteger(1))
@@ -372,7 +393,8 @@ QVariant decodeInteger(const FieldDef& field, QJsonValueConstRef json, const Row
         if (!parseDecimal(text, value))
             fail(place.text(field), QStringLiteral("inteiro inválido %1").arg(quoted(text)));
     } else {
-        fail(place.text(field), typeMismatch(QStringLiteral("número ou texto decimal"), json.type()));
+        fail(place.text(field),
+             typeMismatch(QStringLiteral("número ou texto decimal"), json.type()));
     }
     return QVariant(qlonglong(value));
 }
@@ -390,12 +412,18 @@ QVariant decodeValue(const FieldDef& field, QJsonValueConstRef json, const RowPl
     switch (field.type) {
     case FieldType::String:
     case FieldType::FixedString:
-    case FieldType::Memo: return decodeText(field, json, place);
-    case FieldType::Date: return decodeDate(field, json, place);
-    case FieldType::DateTime: return decodeDateTime(field, json, place);
-    case FieldType::Float: return decodeFloat(field, json, place);
-    case FieldType::Integer: return decodeInteger(field, json, place);
-    case FieldType::Boolean: return decodeBoolean(field, json, place);
+    case FieldType::Memo:
+        return decodeText(field, json, place);
+    case FieldType::Date:
+        return decodeDate(field, json, place);
+    case FieldType::DateTime:
+        return decodeDateTime(field, json, place);
+    case FieldType::Float:
+        return decodeFloat(field, json, place);
+    case FieldType::Integer:
+        return decodeInteger(field, json, place);
+    case FieldType::Boolean:
+        return decodeBoolean(field, json, place);
     }
     Q_UNREACHABLE();
 }
@@ -444,8 +472,8 @@ qint64 requireInteger(const QJsonObject& object, QLatin1String name, const QStri
     const QJsonValue value = requireMember(object, name, QJsonValue::Double, where);
     qint64 integer = 0;
     if (!exactInteger(value, integer))
-        fail(within(where, name), QStringLiteral("número %1 não é inteiro")
-                                      .arg(value.toDouble(), 0, 'g', 17));
+        fail(within(where, name),
+             QStringLiteral("número %1 não é inteiro").arg(value.toDouble(), 0, 'g', 17));
     return integer;
 }
 
@@ -531,9 +559,9 @@ void decodeLogEntry(const QJsonValue& json, qsizetype index, DataPacket& packet)
     checkMembers(entry, {key::row, key::status, key::original}, where);
     const qint64 rowIndex = requireInteger(entry, key::row, where);
     if (rowIndex < 0 || rowIndex >= static_cast<qint64>(packet.rows.size()))
-        fail(where, QStringLiteral("linha %1 não existe (o pacote tem %2 linhas)")
-                        .arg(rowIndex + 1)
-                        .arg(packet.rows.size()));
+        fail(within(where, key::row), QStringLiteral("%1 fora do pacote, que tem %2 linhas")
+                                          .arg(rowIndex)
+                                          .arg(packet.rows.size()));
     PacketRow& row = packet.rows[static_cast<size_t>(rowIndex)];
     if (row.status != UpdateStatus::Unmodified)
         fail(where, QStringLiteral("linha %1 já consta do log").arg(rowIndex + 1));
@@ -541,7 +569,8 @@ void decodeLogEntry(const QJsonValue& json, qsizetype index, DataPacket& packet)
     if (row.status == UpdateStatus::Modified) {
         const QJsonArray original =
             requireMember(entry, key::original, QJsonValue::Array, where).toArray();
-        row.original = decodeValues(original, packet.fields, RowPlace{static_cast<qsizetype>(rowIndex), true});
+        row.original =
+            decodeValues(original, packet.fields, RowPlace{static_cast<qsizetype>(rowIndex), true});
     } else if (entry.contains(key::original)) {
         fail(where, QStringLiteral("'original' só cabe numa linha modificada"));
     }
@@ -551,9 +580,9 @@ void decodeLog(const QJsonObject& top, DataPacket& packet)
 {
     if (!top.contains(key::log))
         return;
-    const QJsonArray log = requireMember(top, key::log, QJsonValue::Array, {}).toArray();
-    for (qsizetype i = 0; i < log.size(); ++i)
-        decodeLogEntry(log.at(i), i, packet);
+    const QJsonArray entries = requireMember(top, key::log, QJsonValue::Array, {}).toArray();
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        decodeLogEntry(entries.at(i), i, packet);
 }
 
 // ---- Encoding -----------------------------------------------------------------
@@ -563,12 +592,18 @@ QMetaType canonicalType(FieldType type)
     switch (type) {
     case FieldType::String:
     case FieldType::FixedString:
-    case FieldType::Memo: return QMetaType::fromType<QString>();
-    case FieldType::Date: return QMetaType::fromType<QDate>();
-    case FieldType::DateTime: return QMetaType::fromType<QDateTime>();
-    case FieldType::Float: return QMetaType::fromType<double>();
-    case FieldType::Integer: return QMetaType::fromType<qlonglong>();
-    case FieldType::Boolean: return QMetaType::fromType<bool>();
+    case FieldType::Memo:
+        return QMetaType::fromType<QString>();
+    case FieldType::Date:
+        return QMetaType::fromType<QDate>();
+    case FieldType::DateTime:
+        return QMetaType::fromType<QDateTime>();
+    case FieldType::Float:
+        return QMetaType::fromType<double>();
+    case FieldType::Integer:
+        return QMetaType::fromType<qlonglong>();
+    case FieldType::Boolean:
+        return QMetaType::fromType<bool>();
     }
     Q_UNREACHABLE();
 }
@@ -628,11 +663,16 @@ QJsonValue encodeValue(const FieldDef& field, const QVariant& value, const RowPl
         checkLength(field, text, place);
         return text;
     }
-    case FieldType::Date: return encodeDate(field, canonical.toDate(), place);
-    case FieldType::DateTime: return encodeDateTime(field, canonical.toDateTime(), place);
-    case FieldType::Float: return encodeFloat(field, canonical.toDouble(), place);
-    case FieldType::Integer: return encodeInteger(canonical.toLongLong());
-    case FieldType::Boolean: return canonical.toBool();
+    case FieldType::Date:
+        return encodeDate(field, canonical.toDate(), place);
+    case FieldType::DateTime:
+        return encodeDateTime(field, canonical.toDateTime(), place);
+    case FieldType::Float:
+        return encodeFloat(field, canonical.toDouble(), place);
+    case FieldType::Integer:
+        return encodeInteger(canonical.toLongLong());
+    case FieldType::Boolean:
+        return canonical.toBool();
     }
     Q_UNREACHABLE();
 }
@@ -672,7 +712,8 @@ QJsonObject encodeLogEntry(const DataPacket& packet, qsizetype index)
     const PacketRow& row = packet.rows[static_cast<size_t>(index)];
     QJsonObject entry{{key::row, index}, {key::status, statusName(row.status)}};
     if (row.status == UpdateStatus::Modified)
-        entry.insert(key::original, encodeValues(packet.fields, row.original, RowPlace{index, true}));
+        entry.insert(key::original,
+                     encodeValues(packet.fields, row.original, RowPlace{index, true}));
     return entry;
 }
 
