@@ -1,0 +1,14 @@
+#include "db/schema.h"
+
+namespace cmp::db {
+
+const std::vector<Migration>& sqliteMigrations()
+{
+    // An INTEGER PRIMARY KEY is the row id, which SQLite numbers itself.
+    static const std::vector<Migration> migrations{
+        {1, QStringLiteral("esquema inicial"), initialSchema({QStringLiteral("INTEGER NOT NULL PRIMARY KEY")})},
+    };
+    return migrations;
+}
+
+} // namespace cmp::db
