@@ -1,0 +1,251 @@
+#include "framework/net/remote_value.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace cmp::fw;
+
+namespace {
+
+// Through bytes, as the HTTP transport sends it.
+QJsonValue overTheWire(const QJsonObject& json)
+{
+    return QJsonDocument::fromJson(QJsonDocument(json).toJson(QJsonDocument::Compact)).object();
+}
+
+DataPacket itemPacket()
+{
+    DataPacket packet;
+    packet.fields = {{"CDPRODUTO", FieldType::String, 20},
+                     {"DTUTILIZA", FieldType::Date, 0},
+                     {"QTSOLIORIG", FieldType::Float, 0}};
+    packet.rows.push_back(
+        {{QString("0101.0002"), QDate(2026, 12, 7), 5.0}, UpdateStatus::Unmodified, {}});
+    packet.rows.push_back({{QString("Açúcar"), QVariant(), 1.5},
+                           UpdateStatus::Modified,
+                           {QString("Açúcar"), QDate(2026, 12, 8), 2.0}});
+    return packet;
+}
+
+// Every kind, nested the way results come: packets and texts inside arrays.
+RemoteValue::Array everyKind()
+{
+    return {
+        RemoteValue(),
+        "Feijão carioca ☕ 日本 \"aspas\" \\ \n",
+        QString(),
+        QDate(2026, 12, 7),
+        QDate(1, 1, 1),
+        QDate(9999, 12, 31),
+        QDateTime(QDate(2026, 12, 7), QTime(8, 30, 0, 250)),
+        -1234.5,
+        1e-300,
+        qint64(0),
+        (qint64(1) << 53) + 1,
+        std::numeric_limits<qint64>::min(),
+        std::numeric_limits<qint64>::max(),
+        true,
+        false,
+        itemPacket(),
+        DataPacket{},
+        RemoteValue::Array{},
+        RemoteValue::Array{itemPacket(), "", RemoteValue::Array{RemoteValue(), 7}},
+    };
+}
+
+template <class Decode> std::string errorOf(Decode&& decode)
+{
+    try {
+        decode();
+    } catch (const RemoteValueError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+} // namespace
+
+TEST(RemoteValueJson, shouldKeepEveryKindAndValueThroughCallsAndReplies)
+{
+    const RemoteValue::Array values = everyKind();
+
+    const RemoteCall call{"Cmp03100.rdmLancaSoliCmp", "GetVerificaData", values};
+    const RemoteCall decodedCall = remoteCallFromJson(overTheWire(remoteCallToJson(call)));
+    EXPECT_EQ(decodedCall.module, call.module);
+    EXPECT_EQ(decodedCall.method, call.method);
+    ASSERT_EQ(decodedCall.args.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(decodedCall.args[i].kind(), values[i].kind()) << "argument " << i;
+        EXPECT_EQ(decodedCall.args[i], values[i]) << "argument " << i;
+    }
+
+    RemoteReply reply;
+    reply.ok = true;
+    reply.result = values;
+    reply.args = {"0101.0002", RemoteValue()};
+    const RemoteReply decodedReply = remoteReplyFromJson(overTheWire(remoteReplyToJson(reply)));
+    EXPECT_TRUE(decodedReply.ok);
+    EXPECT_EQ(decodedReply.result, reply.result);
+    EXPECT_EQ(decodedReply.args, reply.args);
+    EXPECT_EQ(decodedReply.result.at(18).at(0).toPacket(), itemPacket());
+}
+
+TEST(RemoteValueJson, shouldKeepFailuresAndSignInResults)
+{
+    const RemoteReply refused = remoteReplyFromJson(
+        overTheWire(remoteReplyToJson(RemoteReply::failure("Requisição já aprovada."))));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.error, "Requisição já aprovada.");
+
+    SignInResult signedIn{true,
+                          {},
+                          "abc.def",
+                          "0001",
+                          "José da Conceição",
+                          QDateTime(QDate(2026, 12, 7), QTime(18, 0), Qt::UTC)};
+    const SignInResult decoded = signInResultFromJson(overTheWire(signInResultToJson(signedIn)));
+    EXPECT_TRUE(decoded.ok);
+    EXPECT_EQ(decoded.token, signedIn.token);
+    EXPECT_EQ(decoded.operatorCode, signedIn.operatorCode);
+    EXPECT_EQ(decoded.operatorName, signedIn.operatorName);
+    EXPECT_EQ(decoded.expiresAt, signedIn.expiresAt);
+
+    const SignInResult wrong = signInResultFromJson(
+        overTheWire(signInResultToJson({false, "Senha inválida.", {}, {}, {}, {}})));
+    EXPECT_FALSE(wrong.ok);
+    EXPECT_EQ(wrong.error, "Senha inválida.");
+}
+
+TEST(RemoteValueJson, shouldWriteTheDocumentedTaggedForm)
+{
+    const QJsonValue json = remoteValueToJson(
+        RemoteValue::Array{RemoteValue(), "0001", QDate(2026, 12, 7),
+                           QDateTime(QDate(2026, 12, 7), QTime(8, 30)), 1.5, 42, true});
+    EXPECT_EQ(QJsonDocument(json.toObject()).toJson(QJsonDocument::Compact),
+              R"({"array":[{"null":true},{"string":"0001"},{"date":"2026-12-07"},)"
+              R"({"dateTime":"2026-12-07T08:30:00.000"},{"number":1.5},{"integer":42},)"
+              R"({"boolean":true}]})");
+}
+
+TEST(RemoteValueJson, shouldRefuseMalformedInputWithAMessageSayingWhere)
+{
+    const auto call = [](const char* text) {
+        return [text] { remoteCallFromJson(QJsonDocument::fromJson(text).object()); };
+    };
+    const auto callArray = [](const char* text) {
+        return [text] { remoteCallFromJson(QJsonDocument::fromJson(text).array()); };
+    };
+    const auto reply = [](const char* text) {
+        return [text] { remoteReplyFromJson(QJsonDocument::fromJson(text).object()); };
+    };
+    const auto signIn = [](const char* text) {
+        return [text] { signInResultFromJson(QJsonDocument::fromJson(text).object()); };
+    };
+    const auto argument = [](const std::string& value) {
+        return [value] {
+            const std::string text = R"({"module":"M","method":"X","args":[)" + value + "]}";
+            remoteCallFromJson(QJsonDocument::fromJson(text.c_str()).object());
+        };
+    };
+    std::string deep = R"({"string":"x"})";
+    for (int i = 0; i < 40; ++i)
+        deep = R"({"array":[)" + deep + "]}";
+
+    const std::vector<std::pair<std::function<void()>, std::string>> cases{
+        {callArray("[]"), "Chamada inválida: esperado objeto, encontrado vetor"},
+        {call(R"({"module":"M","args":[]})"), "Chamada inválida: falta a chave 'method'"},
+        {call(R"({"module":"","method":"X","args":[]})"), "Chamada inválida: chave 'module' vazia"},
+        {call(R"({"module":"M","method":"X","args":{}})"),
+         "Chamada inválida: chave 'args': esperado vetor, encontrado objeto"},
+        {call(R"({"module":"M","method":"X","args":[],"sql":"drop"})"),
+         "Chamada inválida: chave desconhecida 'sql'"},
+        {argument(R"("0001")"), "Chamada inválida: argumento 1: esperado objeto, encontrado texto"},
+        {argument(R"({"string":"a","date":"2026-12-07"})"),
+         "esperada uma marca de tipo, encontradas 2"},
+        {argument(R"({"text":"a"})"), "marca de tipo desconhecida 'text'"},
+        {argument(R"({"null":false})"), "a marca 'null' leva o valor true"},
+        {argument(R"({"string":1})"), "texto: esperado texto, encontrado número"},
+        {argument(R"({"date":"2026-13-01"})"), "data inválida '2026-13-01'"},
+        {argument(R"({"date":"07/12/2026"})"), "data inválida '07/12/2026'"},
+        {argument(R"({"dateTime":"2026-12-07T08:30:00"})"), "data e hora inválida"},
+        {argument(R"({"dateTime":"2026-12-07T08:30:00.000Z"})"), "data e hora inválida"},
+        // Skipped by the clocks of Sao Paulo (the tests' zone) when summer time began.
+        {argument(R"({"dateTime":"2018-11-04T00:30:00.000"})"), "inexistente no horário local"},
+        {argument(R"({"number":"1,5"})"), "número: esperado número, encontrado texto"},
+        {argument(R"({"integer":1.5})"), "número 1.5 não é um inteiro de 64 bits"},
+        {argument(R"({"integer":1e30})"), "não é um inteiro de 64 bits"},
+        {argument(R"({"integer":"12a"})"), "inteiro inválido '12a'"},
+        {argument(R"({"boolean":"true"})"), "booleano: esperado booleano, encontrado texto"},
+        {argument(R"({"packet":{"packet":"cmp","version":2,"fields":[],"rows":[]}})"),
+         "argumento 1: Pacote inválido: versão 2 do formato não suportada"},
+        {argument(R"({"string":"a"},{"array":[{"date":"x"}]})"),
+         "Chamada inválida: argumento 2: elemento 0: data inválida 'x'"},
+        {argument(deep), "vetores aninhados além de 32 níveis"},
+        {reply(R"({"ok":"yes"})"),
+         "Resposta inválida: chave 'ok': esperado booleano, encontrado texto"},
+        {reply(R"({"ok":true})"), "Resposta inválida: falta a chave 'result'"},
+        {reply(R"({"ok":true,"result":{"null":true},"args":[1]})"),
+         "Resposta inválida: argumento 1: esperado objeto, encontrado número"},
+        {reply(R"({"ok":false})"), "Resposta inválida: falta a chave 'error'"},
+        {reply(R"({"ok":false,"error":""})"), "Resposta inválida: chave 'error' vazia"},
+        {reply(R"({"ok":false,"error":"x","result":{"null":true}})"),
+         "chave desconhecida 'result'"},
+        {signIn(R"({"ok":true,"operator":"0001","name":"","expiresAt":"2026-12-07T18:00:00Z"})"),
+         "Resposta de autenticação inválida: falta a chave 'token'"},
+        {signIn(R"({"ok":true,"token":"t","operator":"0001","name":"","expiresAt":"amanhã"})"),
+         "validade do token inválida 'amanhã'"},
+    };
+    for (const auto& [decode, expected] : cases)
+        EXPECT_NE(errorOf(decode).find(expected), std::string::npos)
+            << "expected: " << expected << "\n got: " << errorOf(decode);
+}
+
+TEST(RemoteValueJson, shouldRefuseToWriteWhatCouldNotBeRead)
+{
+    const std::vector<std::pair<std::function<void()>, std::string>> cases{
+        {[] { remoteValueToJson(std::numeric_limits<double>::quiet_NaN()); }, "número não finito"},
+        {[] {
+             remoteValueToJson(RemoteValue::Array{1, QDate()});
+         },
+         "Valor remoto não codificável: elemento 1: data inválida"},
+        {[] {
+             remoteCallToJson({"Cmp.rdmCompras", "", {}});
+         },
+         "chave 'method' vazia"},
+        {[] { remoteReplyToJson(RemoteReply::failure({})); }, "chave 'error' vazia"},
+        {[] {
+             DataPacket packet{{{"CDFILIAL", FieldType::String, 4}}, {}};
+             packet.rows.push_back({{QString("00001")}, UpdateStatus::Unmodified, {}});
+             remoteCallToJson({"Cmp.rdmCompras", "GetParam", {packet}});
+         },
+         "argumento 1: Pacote inválido"},
+    };
+    for (const auto& [encode, expected] : cases)
+        EXPECT_NE(errorOf(encode).find(expected), std::string::npos)
+            << "expected: " << expected << "\n got: " << errorOf(encode);
+}
+
+TEST(RemoteValueAccess, shouldGiveTypedValuesAndTextsAndNameBothKindsWhenTheyDiffer)
+{
+    const RemoteValue result = RemoteValue::Array{itemPacket(), "Sem erro", 3};
+    EXPECT_EQ(result.at(0).toPacket().rows.size(), 2u);
+    EXPECT_EQ(result.at(1).toString(), "Sem erro");
+    EXPECT_EQ(result.at(2).toNumber(), 3.0);
+    EXPECT_EQ(errorOf([&] { result.at(3); }),
+              "Valor remoto: não há elemento 3 num vetor de 3 elementos");
+    EXPECT_EQ(errorOf([&] { result.at(1).toPacket(); }),
+              "Valor remoto: esperado pacote, encontrado texto");
+    EXPECT_EQ(errorOf([&] { RemoteValue("S").toBoolean(); }),
+              "Valor remoto: esperado booleano, encontrado texto");
+    EXPECT_EQ(RemoteValue().toString(), "");
+    EXPECT_EQ(RemoteValue(QDate(2026, 12, 7)).toString(), "07/12/2026");
+    EXPECT_EQ(RemoteValue(QDateTime(QDate(2026, 12, 7), QTime(8, 5, 9))).toString(),
+              "07/12/2026 08:05:09");
+    EXPECT_EQ(RemoteValue(1.5).toString(), "1,5");
+    EXPECT_EQ(RemoteValue(-42).toString(), "-42");
+    EXPECT_THROW(RemoteValue(true).toString(), RemoteValueError);
+}
