@@ -1,0 +1,80 @@
+#include "server/server.h"
+
+#include "server/remote_modules.h"
+
+#include <QDebug>
+
+namespace cmp::server {
+
+namespace {
+
+CallOutcome unauthenticated(TokenCheck::Status status)
+{
+    return CallOutcome::failed(CallFailure::Unauthenticated,
+                               status == TokenCheck::Status::Expired
+                                   ? QStringLiteral("Sessão expirada. Entre novamente.")
+                                   : QStringLiteral("Sessão inválida. Entre novamente."));
+}
+
+QString databaseUnavailable()
+{
+    return QStringLiteral("Banco de dados indisponível. Tente novamente.");
+}
+
+} // namespace
+
+Server::Server(ServerOptions options)
+    : database_(std::move(options.database)),
+      signer_(options.tokenSecret, options.tokenLifetime, std::move(options.clock)),
+      authenticator_(signer_)
+{
+    registerServerInfo();
+}
+
+fw::SignInResult Server::signIn(const QString& operatorCode, const QString& password)
+{
+    try {
+        QSqlDatabase db = database_.connection();
+        return authenticator_.signIn(db, operatorCode, password);
+    } catch (const DatabaseError& fault) {
+        qCritical().noquote() << "sign-in:" << fault.what();
+        fw::SignInResult result;
+        result.error = databaseUnavailable();
+        return result;
+    }
+}
+
+std::optional<CallOutcome> Server::refuseToken(const QString& token) const
+{
+    const TokenCheck check = signer_.verify(token);
+    if (check.status == TokenCheck::Status::Valid)
+        return std::nullopt;
+    return unauthenticated(check.status);
+}
+
+CallOutcome Server::execute(const fw::RemoteCall& call, const QString& token)
+{
+    const TokenCheck check = signer_.verify(token);
+    if (check.status != TokenCheck::Status::Valid)
+        return unauthenticated(check.status);
+    try {
+        CallContext context{check.operatorCode, database_.connection()};
+        return registry_.invoke(call, context);
+    } catch (const DatabaseError& fault) {
+        qCritical().noquote() << call.module + QLatin1Char('.') + call.method << fault.what();
+        return CallOutcome::failed(CallFailure::MethodFailed, databaseUnavailable());
+    }
+}
+
+void Server::registerServerInfo()
+{
+    // Something every client can call to see whom it talks to.
+    const Handler serverInfo = [this](CallContext&, std::vector<fw::RemoteValue>&) {
+        return fw::RemoteValue(
+            fw::RemoteValue::Array{QString(serverVersion), database_.config().kindName()});
+    };
+    for (const QLatin1String module : {rdmLancaSoliCmp, rdmCompras})
+        registry_.add(module, QStringLiteral("GetServerInfo"), {}, serverInfo);
+}
+
+} // namespace cmp::server
