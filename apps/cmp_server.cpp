@@ -1,5 +1,6 @@
 // cmp-server: the application server over HTTP(S), for many users on PostgreSQL
 // (or one SQLite file). Stops cleanly on SIGINT and SIGTERM.
+#include "server/database_options.h"
 #include "server/http_server.h"
 #include "server/server.h"
 
@@ -15,15 +16,6 @@ namespace {
 
 using namespace cmp::server;
 
-const QCommandLineOption sqliteOption("sqlite", "SQLite database file.", "path");
-const QCommandLineOption pgHostOption("pg-host", "PostgreSQL host.", "host");
-const QCommandLineOption pgPortOption("pg-port", "PostgreSQL port.", "port", "5432");
-const QCommandLineOption pgUserOption("pg-user", "PostgreSQL user.", "user");
-const QCommandLineOption pgPasswordOption("pg-password",
-                                          "PostgreSQL password (or environment CMP_PG_PASSWORD).",
-                                          "password");
-const QCommandLineOption pgDbOption("pg-db", "PostgreSQL database.", "name");
-const QCommandLineOption pgSchemaOption("pg-schema", "PostgreSQL schema to work in.", "schema");
 const QCommandLineOption listenOption("listen", "Address to listen on.", "address", "127.0.0.1");
 const QCommandLineOption portOption("port", "Port to listen on; 0 picks a free one.", "port",
                                     "8080");
@@ -39,46 +31,12 @@ const QCommandLineOption threadsOption("threads", "Threads serving calls.", "cou
 const QCommandLineOption maxBodyOption("max-body-mib", "Largest request body, in MiB.", "mib",
                                        "32");
 
-int number(const QCommandLineParser& parser, const QCommandLineOption& option, int minimum,
-           int maximum)
-{
-    bool ok = false;
-    const int value = parser.value(option).toInt(&ok);
-    if (!ok || value < minimum || value > maximum)
-        throw std::invalid_argument(QStringLiteral("--%1 must be a number from %2 to %3")
-                                        .arg(option.names().constFirst())
-                                        .arg(minimum)
-                                        .arg(maximum)
-                                        .toStdString());
-    return value;
-}
-
-QString valueOrEnvironment(const QCommandLineParser& parser, const QCommandLineOption& option,
-                           const char* variable)
-{
-    return parser.isSet(option) ? parser.value(option) : qEnvironmentVariable(variable);
-}
-
-DatabaseConfig databaseConfig(const QCommandLineParser& parser)
-{
-    if (parser.isSet(sqliteOption) == parser.isSet(pgHostOption))
-        throw std::invalid_argument("give either --sqlite or --pg-host");
-    if (parser.isSet(sqliteOption))
-        return DatabaseConfig::sqlite(parser.value(sqliteOption));
-    DatabaseConfig config = DatabaseConfig::postgres(
-        parser.value(pgHostOption), number(parser, pgPortOption, 1, 65535),
-        parser.value(pgUserOption), valueOrEnvironment(parser, pgPasswordOption, "CMP_PG_PASSWORD"),
-        parser.value(pgDbOption));
-    config.schema = parser.value(pgSchemaOption);
-    return config;
-}
-
 ServerOptions serverOptions(const QCommandLineParser& parser)
 {
     ServerOptions options;
     options.database = databaseConfig(parser);
     options.tokenSecret = valueOrEnvironment(parser, secretOption, "CMP_TOKEN_SECRET").toUtf8();
-    options.tokenLifetime = std::chrono::hours(number(parser, tokenHoursOption, 1, 24 * 30));
+    options.tokenLifetime = std::chrono::hours(numberOption(parser, tokenHoursOption, 1, 24 * 30));
     return options;
 }
 
@@ -86,9 +44,9 @@ HttpOptions httpOptions(const QCommandLineParser& parser)
 {
     HttpOptions options;
     options.address = parser.value(listenOption);
-    options.port = number(parser, portOption, 0, 65535);
-    options.threads = number(parser, threadsOption, 1, 1024);
-    options.maxBodyBytes = std::size_t(number(parser, maxBodyOption, 1, 4096)) << 20;
+    options.port = numberOption(parser, portOption, 0, 65535);
+    options.threads = numberOption(parser, threadsOption, 1, 1024);
+    options.maxBodyBytes = std::size_t(numberOption(parser, maxBodyOption, 1, 4096)) << 20;
     options.certificateFile = parser.value(certOption);
     options.keyFile = parser.value(keyOption);
     return options;
@@ -119,9 +77,9 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Purchase requisition application server."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({sqliteOption, pgHostOption, pgPortOption, pgUserOption, pgPasswordOption,
-                       pgDbOption, pgSchemaOption, listenOption, portOption, certOption, keyOption,
-                       secretOption, tokenHoursOption, threadsOption, maxBodyOption});
+    parser.addOptions(databaseOptions());
+    parser.addOptions({listenOption, portOption, certOption, keyOption, secretOption,
+                       tokenHoursOption, threadsOption, maxBodyOption});
     parser.process(app);
 
     try {

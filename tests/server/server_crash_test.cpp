@@ -1,0 +1,201 @@
+#include "server/numbering.h"
+#include "server/resolver.h"
+#include "server_fixture.h"
+
+#include <QDate>
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+using namespace cmp::fw;
+using namespace cmp::server;
+using namespace cmp::test;
+
+namespace {
+
+// The child's environment: its role, where to tell it is ready, its database.
+constexpr auto childRoleVariable = "CMP_CRASH_CHILD_READY_FD";
+constexpr auto childSqliteVariable = "CMP_CRASH_SQLITE";
+constexpr auto childSchemaVariable = "CMP_CRASH_PG_SCHEMA";
+constexpr int itemsPerSave = 400;
+const QString launchingBranch = QStringLiteral("0001");
+
+const ResolveTarget solicita{
+    "SOLICITA", {"CDFILSOLI", "CDFILLANCA", "NRSOLICMP"}, {"DTSOLCMP", "CDOPERADOR"}};
+const ResolveTarget itemSoli{
+    "ITEMSOLI", {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDPRODUTO", "DTPROGENTR"}, {"QTSOLIPROD"}};
+
+DataPacket inserted(const std::vector<FieldDef>& fields, std::vector<std::vector<QVariant>> rows)
+{
+    DataPacket packet{fields, {}};
+    for (auto& values : rows)
+        packet.rows.push_back({std::move(values), UpdateStatus::Inserted, {}});
+    return packet;
+}
+
+DataPacket headerOf(const QString& number)
+{
+    return inserted({{"CDFILSOLI", FieldType::String, 4},
+                     {"CDFILLANCA", FieldType::String, 4},
+                     {"NRSOLICMP", FieldType::String, 10},
+                     {"DTSOLCMP", FieldType::Date, 0},
+                     {"CDOPERADOR", FieldType::String, 12}},
+                    {{"0001", launchingBranch, number, QDate(2026, 12, 1), testOperator}});
+}
+
+DataPacket itemsOf(const QString& number)
+{
+    std::vector<std::vector<QVariant>> rows;
+    for (int product = 1; product <= itemsPerSave; ++product)
+        rows.push_back({"0001", launchingBranch, number,
+                        QString::number(product).rightJustified(10, '0'), QDate(2026, 12, 7),
+                        product * 1.5});
+    return inserted({{"CDFILSOLI", FieldType::String, 4},
+                     {"CDFILLAN", FieldType::String, 4},
+                     {"NRSOLICMP", FieldType::String, 10},
+                     {"CDPRODUTO", FieldType::String, 10},
+                     {"DTPROGENTR", FieldType::Date, 0},
+                     {"QTSOLIPROD", FieldType::Float, 0}},
+                    std::move(rows));
+}
+
+// A save as the server does one: number, header and items in one
+// transaction, with whileOpen called just before the commit. Returns the number.
+template <typename WhileOpen> QString save(QSqlDatabase db, WhileOpen whileOpen)
+{
+    WriteTransaction transaction(db);
+    if (!transaction.begin())
+        throw std::runtime_error(transaction.lastError().toStdString());
+    const QString number = nextRequisitionNumber(db, launchingBranch);
+    const DataPacket header = headerOf(number);
+    const DataPacket items = itemsOf(number);
+    const ResolveResult result = resolveInTransaction(db, {{solicita, header}, {itemSoli, items}});
+    if (!result.ok())
+        throw std::runtime_error(result.errorText().toStdString());
+    whileOpen();
+    if (!transaction.commit())
+        throw std::runtime_error(transaction.lastError().toStdString());
+    return number;
+}
+
+QString committedSave(QSqlDatabase db)
+{
+    return save(db, [] {});
+}
+
+class SaveInterruptedByKill : public ServerTest
+{
+protected:
+    // Starts this test program again as the child, on the same database.
+    pid_t spawnChild(int readyFd)
+    {
+        const DatabaseConfig config = databaseConfig();
+        std::vector<std::string> variables{std::string(childRoleVariable) + "=" +
+                                           std::to_string(readyFd)};
+        if (config.kind == DatabaseConfig::Kind::SQLite)
+            variables.push_back(std::string(childSqliteVariable) + "=" +
+                                config.sqlitePath.toStdString());
+        else
+            variables.push_back(std::string(childSchemaVariable) + "=" +
+                                config.schema.toStdString());
+        std::vector<char*> environment;
+        for (std::string& variable : variables)
+            environment.push_back(variable.data());
+        for (char** inherited = environ; *inherited; ++inherited)
+            environment.push_back(*inherited);
+        environment.push_back(nullptr);
+
+        std::string program = "/proc/self/exe";
+        std::string filter = "--gtest_filter=InterruptedSaveChild.*";
+        char* arguments[] = {program.data(), filter.data(), nullptr};
+        pid_t child = 0;
+        const int failed =
+            posix_spawn(&child, program.c_str(), nullptr, nullptr, arguments, environment.data());
+        if (failed)
+            throw std::runtime_error(std::string("posix_spawn: ") + strerror(failed));
+        return child;
+    }
+
+    qint64 count(const QString& sql)
+    {
+        ServerDatabase fresh(databaseConfig());
+        QSqlQuery query(sql, fresh.connection());
+        return query.next() ? query.value(0).toLongLong() : -1;
+    }
+};
+
+TEST_P(SaveInterruptedByKill, shouldLeaveNoHeaderItemOrNumberAndNumberNextSaveWithoutGap)
+{
+    // Given one saved requisition
+    ASSERT_EQ(committedSave(server().database().connection()), "0000000001");
+
+    // When another process dies holding a save of a header and many items uncommitted
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+    const pid_t child = spawnChild(ready[1]);
+    close(ready[1]);
+    char signal = 0;
+    const ssize_t got = read(ready[0], &signal, 1);
+    close(ready[0]);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(got, 1) << "the child ended before its save was open";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    // Then a fresh connection finds the database as before that save
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SOLICITA"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ITEMSOLI"), itemsPerSave);
+    EXPECT_EQ(count("SELECT NRULTSOLICMP FROM NUMSOLICMP WHERE CDFILLANCA = '0001'"), 1);
+    // and the next save takes the next number
+    ServerDatabase fresh(databaseConfig());
+    EXPECT_EQ(committedSave(fresh.connection()), "0000000002");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SaveInterruptedByKill,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), backendName);
+
+DatabaseConfig childDatabase()
+{
+    if (qEnvironmentVariableIsSet(childSqliteVariable))
+        return DatabaseConfig::sqlite(qEnvironmentVariable(childSqliteVariable));
+    DatabaseConfig config = DatabaseConfig::postgres(
+        qEnvironmentVariable("CMP_PG_HOST"), qEnvironmentVariable("CMP_PG_PORT", "5432").toInt(),
+        qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
+        qEnvironmentVariable("CMP_PG_DB"));
+    config.schema = qEnvironmentVariable(childSchemaVariable);
+    return config;
+}
+
+// The process SaveInterruptedByKill kills: it opens its own connection,
+// writes a save up to the commit, says so, and waits for the end.
+TEST(InterruptedSaveChild, shouldHoldSaveOpenUntilKilled)
+{
+    if (!qEnvironmentVariableIsSet(childRoleVariable))
+        GTEST_SKIP() << "runs only as the child of SaveInterruptedByKill";
+    const int readyFd = qEnvironmentVariableIntValue(childRoleVariable);
+    ServerDatabase database(childDatabase());
+    save(database.connection(), [readyFd] {
+        const char signal = 'r';
+        if (write(readyFd, &signal, 1) != 1)
+            std::_Exit(3);
+        for (;;)
+            pause();
+    });
+    FAIL() << "the save committed";
+}
+
+} // namespace
