@@ -1,5 +1,6 @@
 #include "server/server.h"
 
+#include "server/purchase_parameters.h"
 #include "server/remote_modules.h"
 
 #include <QDebug>
@@ -29,6 +30,7 @@ Server::Server(ServerOptions options)
       authenticator_(signer_)
 {
     registerServerInfo();
+    registerPurchaseParameters(registry_);
 }
 
 fw::SignInResult Server::signIn(const QString& operatorCode, const QString& password)

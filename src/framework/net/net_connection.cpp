@@ -153,8 +153,14 @@ SignInResult TNetConnection::SignIn(const QString& operatorCode, const QString& 
 RemoteReply TNetConnection::Call(const QString& method, std::vector<RemoteValue>& args)
 {
     RemoteReply reply = exchange(method, args);
-    if (reply.ok)
-        std::copy(reply.args.begin(), reply.args.end(), args.begin());
+    if (!reply.ok)
+        return reply;
+    // The server sends back the by-reference arguments and null in the
+    // by-value positions (a packet argument can be large), so only the
+    // values it sent replace the caller's.
+    for (size_t i = 0; i < reply.args.size(); ++i)
+        if (!reply.args[i].isNull())
+            args[i] = reply.args[i];
     return reply;
 }
 

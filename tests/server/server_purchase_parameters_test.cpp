@@ -1,0 +1,247 @@
+#include "server/purchase_parameters.h"
+
+#include "db/demo_data.h"
+#include "framework/data/client_dataset.h"
+#include "framework/data/field.h"
+#include "framework/net/net_connection.h"
+#include "server/in_process_transport.h"
+#include "server/remote_modules.h"
+#include "server/server_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace cmp::server {
+namespace {
+
+using Args = std::vector<fw::RemoteValue>;
+using Rows = std::vector<QStringList>;
+
+QString demoOperator(int number)
+{
+    return QString::number(number).rightJustified(12, u'0');
+}
+
+// Each row as texts, "null" for an empty value, to compare whole results.
+Rows rowsOf(const fw::RemoteValue& packet)
+{
+    Rows rows;
+    for (const fw::PacketRow& row : packet.toPacket().rows) {
+        QStringList& texts = rows.emplace_back();
+        for (const QVariant& value : row.values)
+            texts << (value.isNull() ? QStringLiteral("null") : value.toString());
+    }
+    return rows;
+}
+
+QStringList fieldsOf(const fw::RemoteValue& packet)
+{
+    QStringList names;
+    for (const fw::FieldDef& field : packet.toPacket().fields)
+        names << QStringLiteral("%1:%2:%3")
+                     .arg(field.name, fw::fieldTypeName(field.type))
+                     .arg(field.size);
+    return names;
+}
+
+// The demo company on a real server, called as the signed-in demo operators.
+class PurchaseParameters : public test::ServerTest
+{
+protected:
+    void SetUp() override
+    {
+        ServerTest::SetUp();
+        if (IsSkipped())
+            return;
+        QSqlDatabase connection = server().database().connection();
+        db::loadDemoData(connection);
+    }
+
+    CallOutcome call(const QString& module, const QString& method, Args args, int asOperator = 1)
+    {
+        return server().execute({module, method, std::move(args)},
+                                tokenOf(demoOperator(asOperator)));
+    }
+
+    fw::RemoteValue result(const QString& module, const QString& method, Args args,
+                           int asOperator = 1)
+    {
+        const CallOutcome outcome = call(module, method, std::move(args), asOperator);
+        EXPECT_TRUE(outcome.reply.ok)
+            << method.toStdString() << ": " << outcome.reply.error.toStdString();
+        return outcome.reply.result;
+    }
+
+private:
+    QString tokenOf(const QString& operatorCode)
+    {
+        QString& token = tokens_[operatorCode];
+        if (token.isEmpty())
+            token = server().signIn(operatorCode, db::demoPassword).token;
+        return token;
+    }
+
+    std::map<QString, QString> tokens_;
+};
+
+TEST_P(PurchaseParameters, shouldGiveSupplyParametersOfTheCenterAndPurchasingParametersOfTheBranch)
+{
+    const auto GetParamCmp = [this](const QString& code, const char* kind) {
+        return result(rdmCompras, QStringLiteral("GetParamCmp"), {code, kind});
+    };
+    EXPECT_EQ(fieldsOf(GetParamCmp("0001", "SUP")),
+              QStringList({"CDFILIAL:string:4", "IDJUSSOLEXT:string:1", "IDAUDALTSOL:string:1",
+                           "IDULTIDTULTI:string:1", "IDULTCOMPSOL:string:1",
+                           "IDULTDESTSOL:string:1", "IDUTQTDEVOLU:string:1",
+                           "IDBAIXSOLDFS:string:1", "IDBLOQALTSOLAUT:string:1"}));
+    EXPECT_EQ(rowsOf(GetParamCmp("0001", "SUP")),
+              Rows({{"0001", "S", "S", "S", "S", "S", "N", "S", "S"}}));
+    EXPECT_EQ(rowsOf(GetParamCmp("0002", "SUP")),
+              Rows({{"0002", "N", "S", "N", "S", "N", "S", "N", "N"}}));
+    EXPECT_EQ(rowsOf(GetParamCmp("0004", "CMP")), Rows({{"0004", "N"}}));
+    EXPECT_EQ(rowsOf(GetParamCmp("0005", "CMP")), Rows({{"0005", "S"}}));
+
+    // Callers rely on an empty packet, still with its fields, for "no parameters".
+    const fw::RemoteValue noPurchasing = GetParamCmp("0012", "CMP");
+    EXPECT_EQ(fieldsOf(noPurchasing), QStringList({"CDFILIAL:string:4", "IDUTPRODPREF:string:1"}));
+    EXPECT_TRUE(rowsOf(noPurchasing).empty());
+    EXPECT_TRUE(rowsOf(GetParamCmp("0004", "SUP")).empty()) << "a branch is not a purchase center";
+
+    const CallOutcome unknownKind =
+        call(rdmCompras, QStringLiteral("GetParamCmp"), {"0001", "XYZ"});
+    EXPECT_EQ(unknownKind.failure, CallFailure::MethodFailed);
+    EXPECT_TRUE(unknownKind.reply.error.contains(QLatin1String("\"XYZ\"")));
+}
+
+TEST_P(PurchaseParameters, shouldGiveBranchParametersAndTheBranchOnlyWhenTheOperatorMayUseIt)
+{
+    const auto GetParCmpSup = [this](const char* branch, int asOperator) {
+        const fw::RemoteValue array = result(rdmLancaSoliCmp, QStringLiteral("GetParCmpSup"),
+                                             {branch, demoOperator(asOperator)}, asOperator);
+        return std::pair{rowsOf(array.at(0)), rowsOf(array.at(1))};
+    };
+    // Supply flags of the center 0001, purchasing flags of the branch itself.
+    EXPECT_EQ(GetParCmpSup("4", 2).first,
+              Rows({{"S", "S", "S", "S", "S", "N", "S", "N", "S", "S", "SNN", "0001",
+                     "Central de Compras Campinas", "S", "N", "S", "S"}}));
+    EXPECT_EQ(GetParCmpSup("0006", 2).first.at(0).at(10), QStringLiteral("null")) << "IDPERALTSAPR";
+    EXPECT_EQ(GetParCmpSup("0002", 1).first.at(0).mid(11, 2),
+              QStringList({"0002", "Central de Compras Rio"}));
+
+    const struct
+    {
+        const char* branch;
+        int asOperator;
+        Rows operatorBranches;
+    } cases[] = {
+        {"0004", 2, {{"0004"}}}, // center 0001 restricts nobody
+        {"0007", 2, {{"0007"}}}, // center 0002 restricts, OPERFILI lists it
+        {"0008", 2, {}},         // ... and does not
+        {"0008", 8, {{"0008"}}}, {"9999", 1, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GetParCmpSup(c.branch, c.asOperator).second, c.operatorBranches)
+            << c.branch << " for operator " << c.asOperator;
+
+    // The refused operator still gets IDRESTRFILIOPER "S": the client's cue to refuse the branch.
+    EXPECT_EQ(GetParCmpSup("0008", 2).first.at(0).at(14), QStringLiteral("S"));
+    // Without PARCMPSUP the branch has no parameters, though any operator may use it.
+    EXPECT_EQ(GetParCmpSup("0012", 2), std::pair(Rows{}, Rows({{"0012"}})));
+}
+
+TEST_P(PurchaseParameters, shouldGiveIntegrationAndProductGroupParametersOfTheBranch)
+{
+    const auto GetParamFilial = [this](const char* branch) {
+        const fw::RemoteValue array =
+            result(rdmLancaSoliCmp, QStringLiteral("GetParamFilial"), {branch});
+        EXPECT_EQ(fieldsOf(array.at(0)),
+                  QStringList({"IDUTILIZAINTSAC:string:1", "IDUTMODPRODFIL:string:1",
+                               "IDBLPRCOMEST:string:1"}));
+        EXPECT_EQ(fieldsOf(array.at(1)).size(), 10);
+        return std::pair{rowsOf(array.at(0)), rowsOf(array.at(1))};
+    };
+    EXPECT_EQ(GetParamFilial("0004"),
+              std::pair(Rows({{"S", "N", "N"}}),
+                        Rows({{"0004", "S", "02", "", "S", "S", "S", "N", "null", "null"}})));
+    EXPECT_EQ(GetParamFilial("0008"), std::pair(Rows({{"N", "N", "N"}}), Rows{}));
+    EXPECT_EQ(GetParamFilial("6").second,
+              Rows({{"0006", "N", "01", "", "N", "N", "N", "S", "01", "0101"}}));
+    EXPECT_EQ(GetParamFilial("9999"), std::pair(Rows{}, Rows{}));
+}
+
+TEST_P(PurchaseParameters, shouldGiveThePermissionsOfTheSignedInOperatorOnly)
+{
+    const auto GetPermissoes = [this](int asOperator) {
+        return result(rdmLancaSoliCmp, QStringLiteral("GetPermissoes"), {demoOperator(asOperator)},
+                      asOperator);
+    };
+    EXPECT_EQ(fieldsOf(GetPermissoes(8)),
+              QStringList({"IDAUTLANCSOLI:string:30", "PEALTEQTDESOLI:float:0"}));
+    EXPECT_EQ(rowsOf(GetPermissoes(8)), Rows({{"AUMENTAR_QUANTIDADE", "10"},
+                                              {"DIMINUIR_QUANTIDADE", "20"},
+                                              {"INCLUIR_PRODUTO", "null"}}));
+    EXPECT_EQ(rowsOf(GetPermissoes(1)).size(), 8u);
+    EXPECT_TRUE(rowsOf(GetPermissoes(7)).empty());
+    EXPECT_EQ(rowsOf(result(rdmLancaSoliCmp, QStringLiteral("GetPermissoes"), {"12"}, 12)).size(),
+              1u)
+        << "the typed code is padded";
+
+    for (const auto& [method, args] : {std::pair{"GetPermissoes", Args{demoOperator(1)}},
+                                       std::pair{"GetParCmpSup", Args{"0004", demoOperator(1)}}}) {
+        const CallOutcome someoneElse = call(rdmLancaSoliCmp, QString::fromLatin1(method), args, 2);
+        EXPECT_EQ(someoneElse.failure, CallFailure::MethodFailed) << method;
+        EXPECT_EQ(someoneElse.reply.error,
+                  QStringLiteral("O operador informado não é o operador conectado."));
+    }
+}
+
+TEST_P(PurchaseParameters, shouldRefuseCallsThatDoNotMatchTheDeclaration)
+{
+    const struct
+    {
+        QLatin1String module;
+        const char* method;
+        Args args;
+        CallFailure failure;
+    } cases[] = {
+        {rdmCompras, "GetParamCmp", {"0001"}, CallFailure::BadArguments},
+        {rdmLancaSoliCmp, "GetParCmpSup", {"0004"}, CallFailure::BadArguments},
+        {rdmLancaSoliCmp, "GetParamFilial", {"0004", "0005"}, CallFailure::BadArguments},
+        {rdmLancaSoliCmp, "GetPermissoes", {}, CallFailure::BadArguments},
+        {rdmLancaSoliCmp, "GetParamFilial", {4}, CallFailure::BadArguments},
+        {rdmLancaSoliCmp, "GetParamCmp", {"0001", "SUP"}, CallFailure::UnknownMethod},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(call(c.module, QString::fromLatin1(c.method), c.args).failure, c.failure)
+            << c.method;
+}
+
+TEST_P(PurchaseParameters, shouldServeTheClientConnectionInTheSameProcess)
+{
+    fw::TNetConnection::SetEmbeddedTransport(std::make_shared<InProcessTransport>(server()));
+    fw::TNetConnection netCompras(rdmCompras);
+    ASSERT_TRUE(netCompras.SignIn(db::demoOperator, db::demoPassword).ok);
+
+    // A typed code comes back padded, by reference.
+    Args args{" 3", "SUP"};
+    const fw::RemoteReply reply = netCompras.Call(QStringLiteral("GetParamCmp"), args);
+    fw::TNetConnection::SignOut();
+    fw::TNetConnection::SetEmbeddedTransport(nullptr);
+
+    ASSERT_TRUE(reply.ok) << reply.error.toStdString();
+    EXPECT_EQ(args.at(0).toString(), QStringLiteral("0003"));
+    fw::ClientDataSet cdsParaSupri;
+    cdsParaSupri.SetData(reply.result.toPacket());
+    EXPECT_EQ(cdsParaSupri.RecordCount(), 1);
+    EXPECT_EQ(cdsParaSupri.FieldByName(QStringLiteral("IDBLOQALTSOLAUT")).AsString(),
+              QStringLiteral("S"));
+    EXPECT_EQ(cdsParaSupri.FieldByName(QStringLiteral("IDJUSSOLEXT")).Size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PurchaseParameters,
+                         ::testing::Values(test::Backend::SQLite, test::Backend::PostgreSQL),
+                         test::backendName);
+
+} // namespace
+} // namespace cmp::server
