@@ -27,7 +27,7 @@ const QCommandLineOption
                  "(or environment CMP_TOKEN_SECRET; default: random, tokens die with the process).",
                  "text");
 const QCommandLineOption tokenHoursOption("token-hours", "Hours a session lasts.", "hours", "8");
-const QCommandLineOption threadsOption("threads", "Threads serving calls.", "count", "8");
+const QCommandLineOption threadsOption("threads", "Threads serving calls.", "count", "32");
 const QCommandLineOption maxBodyOption("max-body-mib", "Largest request body, in MiB.", "mib",
                                        "32");
 

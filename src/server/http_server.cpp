@@ -158,6 +158,7 @@ HttpServer::HttpServer(Server& server, const HttpOptions& options)
     http_->set_payload_max_length(options.maxBodyBytes);
     http_->set_read_timeout(options.readTimeout);
     http_->set_write_timeout(options.writeTimeout);
+    http_->set_keep_alive_timeout(options.keepAliveTimeout.count());
     // httplib's default SO_REUSEPORT would let a second server share the port
     // unnoticed; SO_REUSEADDR alone still allows a quick restart.
     http_->set_socket_options([](socket_t socket) {

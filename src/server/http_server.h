@@ -21,7 +21,11 @@ struct HttpOptions
 {
     QString address = QStringLiteral("127.0.0.1");
     int port = 0; // 0: any free port, see HttpServer::port()
-    int threads = 8;
+    // Each open client connection holds a thread while it is kept alive, so
+    // the pool is sized for the desktops of a site and idle connections are
+    // let go soon.
+    int threads = 32;
+    std::chrono::seconds keepAliveTimeout{2};
     std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024;
     std::chrono::seconds readTimeout{30};
     std::chrono::seconds writeTimeout{30};

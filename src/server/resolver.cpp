@@ -457,11 +457,25 @@ WriteTransaction::~WriteTransaction()
     rollback();
 }
 
+// SQLite lets one writer in at a time and its busy wait is not fair: under
+// many concurrent saves a writer can starve past the busy timeout. Writers of
+// this process therefore queue here, in turn, before asking SQLite.
+std::timed_mutex& sqliteWriters()
+{
+    static std::timed_mutex writers;
+    return writers;
+}
+
 bool WriteTransaction::begin()
 {
     Q_ASSERT(!open_); // one transaction per object
     QSqlError failure;
     if (db_.driverName() == QLatin1String("QSQLITE")) {
+        writerTurn_ = std::unique_lock(sqliteWriters(), std::defer_lock);
+        if (!writerTurn_.try_lock_for(std::chrono::seconds(60))) {
+            error_ = QStringLiteral("Não foi possível iniciar a gravação: banco de dados ocupado.");
+            return false;
+        }
         QSqlQuery query(db_);
         open_ = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
         failure = query.lastError();
@@ -469,8 +483,10 @@ bool WriteTransaction::begin()
         open_ = db_.transaction();
         failure = db_.lastError();
     }
-    if (!open_)
+    if (!open_) {
+        writerTurn_ = {};
         error_ = QStringLiteral("Não foi possível iniciar a gravação: %1").arg(failure.text());
+    }
     return open_;
 }
 
@@ -483,6 +499,7 @@ bool WriteTransaction::commit()
         return false;
     }
     open_ = false;
+    writerTurn_ = {};
     return true;
 }
 
@@ -491,6 +508,7 @@ void WriteTransaction::rollback()
     if (open_)
         db_.rollback();
     open_ = false;
+    writerTurn_ = {};
 }
 
 } // namespace cmp::server

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <mutex>
 #include <vector>
 
 class QSqlDatabase;
@@ -101,6 +102,7 @@ private:
     QSqlDatabase& db_;
     bool open_ = false;
     QString error_;
+    std::unique_lock<std::timed_mutex> writerTurn_;
 };
 
 } // namespace cmp::server
