@@ -75,12 +75,7 @@ public:
     explicit PostgresSchema(const server::DatabaseConfig& config)
         : name_(QStringLiteral("cmp_bench_%1").arg(getpid()))
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
-        db.setHostName(config.host);
-        db.setPort(config.port);
-        db.setUserName(config.user);
-        db.setPassword(config.password);
-        db.setDatabaseName(config.database);
+        QSqlDatabase db = config.addConnection(name_);
         if (!db.open())
             throw std::runtime_error(db.lastError().text().toStdString());
         // Not through execute(): PostgreSQL cannot prepare DDL.

@@ -28,17 +28,7 @@ public:
         : name_(QStringLiteral("cmp_admin_probe_%1").arg(++count_))
     {
         const bool sqlite = config.kind == DatabaseConfig::Kind::SQLite;
-        db_ = QSqlDatabase::addDatabase(
-            sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
-        if (sqlite) {
-            db_.setDatabaseName(config.sqlitePath);
-        } else {
-            db_.setHostName(config.host);
-            db_.setPort(config.port);
-            db_.setUserName(config.user);
-            db_.setPassword(config.password);
-            db_.setDatabaseName(config.database);
-        }
+        db_ = config.addConnection(name_);
         if (!db_.open())
             throw DatabaseError(QStringLiteral("Cannot open the %1 database: %2")
                                     .arg(config.kindName(), db_.lastError().text())

@@ -67,6 +67,23 @@ DatabaseConfig DatabaseConfig::postgres(QString host, int port, QString user, QS
     return config;
 }
 
+QSqlDatabase DatabaseConfig::addConnection(const QString& name) const
+{
+    if (kind == Kind::SQLite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(sqlitePath);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.count()));
+        return db;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(host);
+    db.setPort(port);
+    db.setUserName(user);
+    db.setPassword(password);
+    db.setDatabaseName(database);
+    return db;
+}
+
 QString DatabaseConfig::kindName() const
 {
     return kind == Kind::SQLite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL");
@@ -113,23 +130,10 @@ QString ServerDatabase::connectionName() const
 
 QSqlDatabase ServerDatabase::open(const QString& name)
 {
-    const bool sqlite = config_.kind == DatabaseConfig::Kind::SQLite;
-    QSqlDatabase db = QSqlDatabase::addDatabase(
-        sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    QSqlDatabase db = config_.addConnection(name);
     {
         std::lock_guard lock(mutex_);
         names_.push_back(name);
-    }
-    if (sqlite) {
-        db.setDatabaseName(config_.sqlitePath);
-        db.setConnectOptions(
-            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(config_.busyTimeout.count()));
-    } else {
-        db.setHostName(config_.host);
-        db.setPort(config_.port);
-        db.setUserName(config_.user);
-        db.setPassword(config_.password);
-        db.setDatabaseName(config_.database);
     }
     if (!db.open()) {
         const QString reason = db.lastError().text();
@@ -140,7 +144,7 @@ QSqlDatabase ServerDatabase::open(const QString& name)
                                 .toStdString());
     }
     try {
-        if (sqlite)
+        if (config_.kind == DatabaseConfig::Kind::SQLite)
             prepareSqlite(db);
         else
             usePostgresSchema(db);

@@ -37,6 +37,8 @@ struct DatabaseConfig
     static DatabaseConfig postgres(QString host, int port, QString user, QString password,
                                    QString database);
     QString kindName() const; // "SQLite", "PostgreSQL"
+    // A named Qt connection to this database, set up but not yet open.
+    QSqlDatabase addConnection(const QString& name) const;
 };
 
 // The server could not reach or prepare its database.
