@@ -137,10 +137,15 @@ template <class Result, class Request> Result TNetConnection::ask(Request&& requ
     }
 }
 
+SignInResult TNetConnection::CheckPassword(const QString& operatorCode, const QString& password)
+{
+    return ask<SignInResult>(
+        [&](Transport& transport) { return transport.signIn(operatorCode, password); });
+}
+
 SignInResult TNetConnection::SignIn(const QString& operatorCode, const QString& password)
 {
-    SignInResult result = ask<SignInResult>(
-        [&](Transport& transport) { return transport.signIn(operatorCode, password); });
+    SignInResult result = CheckPassword(operatorCode, password);
     if (!result.ok) {
         raiseWhenAsked(result.error);
         return result;

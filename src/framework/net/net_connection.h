@@ -72,6 +72,9 @@ public:
     // Signs the operator in; on success the session serves every connection
     // of the process.
     SignInResult SignIn(const QString& operatorCode, const QString& password);
+    // Asks the server whether the password is the operator's, leaving the
+    // process's session as it is (a manager confirming an approval).
+    SignInResult CheckPassword(const QString& operatorCode, const QString& password);
 
     // Calls a method of the module, opening the connection first when needed.
     // The overload on a modifiable list copies the arguments the method takes

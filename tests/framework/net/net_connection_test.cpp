@@ -172,4 +172,9 @@ TEST_F(EmbeddedConnection, shouldShareTheSignedInSessionWithEveryConnection)
     EXPECT_EQ(TNetConnection::Session().operatorName, "Maria das Dores");
     EXPECT_EQ(server->tokens, std::vector<QString>{"token-0007"});
     EXPECT_EQ(server->calls[0].module, "Cmp.rdmCompras");
+
+    // A manager confirming with a password does not take the session over.
+    EXPECT_TRUE(netCompras.CheckPassword("0009", "segredo").ok);
+    EXPECT_FALSE(netCompras.CheckPassword("0009", "errada").ok);
+    EXPECT_EQ(TNetConnection::Session().operatorCode, "0007");
 }
