@@ -23,6 +23,26 @@ void TMessages::Delete(const QString& key)
     texts_.remove(folded(key));
 }
 
+MsgButton TMessages::ShowMsg(const QString& key, MsgType type, const MsgButtons& buttons,
+                             int helpContext) const
+{
+    return uiPort().ask(
+        {.text = Msg(key), .type = type, .buttons = buttons, .helpContext = helpContext});
+}
+
+int TMessages::ShowMsgAlert(const QString& key, const QStringList& captionKeys) const
+{
+    return MsgAlertEx(key, MsgType::Confirmation, captionKeys);
+}
+
+int TMessages::MsgAlertEx(const QString& key, MsgType type, const QStringList& captionKeys) const
+{
+    QStringList captions;
+    for (const QString& captionKey : captionKeys)
+        captions << Msg(captionKey);
+    return uiPort().askCustom({Msg(key), type, captions});
+}
+
 QString TMessages::folded(const QString& key)
 {
     return key.toCaseFolded();

@@ -1,0 +1,158 @@
+#include "framework/core/strings.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/lookups.h"
+#include "framework/ui/password.h"
+
+#include "framework/ui/scripted_port.h"
+
+#include <gtest/gtest.h>
+
+using namespace cmp::fw;
+using cmp::fw::test::ScriptedUi;
+
+namespace {
+
+class Lookups : public ScriptedUi
+{
+protected:
+    void SetUp() override
+    {
+        ScriptedUi::SetUp();
+        buyers.AddField("CDOPERADOR", FieldType::String, 12);
+        buyers.AddField("NMOPERADOR", FieldType::String, 40);
+        buyers.CreateDataSet();
+        for (const auto& [code, name] :
+             {std::pair{"000000000001", "Ana Souza"}, std::pair{"000000000002", "Bruno Lima"},
+              std::pair{"000000000003", "Carla Dias"}}) {
+            buyers.Append();
+            buyers.FieldByName("CDOPERADOR").SetValue(code);
+            buyers.FieldByName("NMOPERADOR").SetValue(name);
+            buyers.Post();
+        }
+        buyers.First();
+    }
+
+    QString currentBuyer() const { return buyers.FieldByName("CDOPERADOR").AsString(); }
+
+    ClientDataSet buyers{"qryComprador"};
+};
+
+} // namespace
+
+TEST_F(Lookups, shouldPositionTheRecordSetOnTheChosenRowOnly)
+{
+    ui.pickNext("000000000002");
+    EXPECT_TRUE(Pesquisar({.dataSet = buyers, .title = "Operadores", .keyField = "CDOPERADOR"}));
+    EXPECT_EQ(currentBuyer(), "000000000002");
+
+    ui.pickNextRecNo(3);
+    EXPECT_TRUE(Pesquisar({.dataSet = buyers, .title = "Operadores", .keyField = "CDOPERADOR"}));
+    EXPECT_EQ(currentBuyer(), "000000000003");
+
+    ui.cancelNext();
+    EXPECT_FALSE(Pesquisar({.dataSet = buyers, .title = "Operadores", .keyField = "CDOPERADOR"}));
+    EXPECT_EQ(currentBuyer(), "000000000003");
+
+    EXPECT_EQ(ui.events().front().options, (QStringList{"CDOPERADOR", "NMOPERADOR"}));
+}
+
+TEST_F(Lookups, shouldNotOfferAnEmptyLookup)
+{
+    buyers.EmptyDataSet();
+    EXPECT_FALSE(Pesquisar({.dataSet = buyers, .title = "Operadores", .keyField = "CDOPERADOR"}));
+    EXPECT_TRUE(ui.events().empty());
+}
+
+TEST_F(Lookups, shouldFailClearlyWhenTheScriptPicksARowThatIsNotThere)
+{
+    ui.pickNext("000000000009");
+    EXPECT_THROW(Pesquisar({.dataSet = buyers, .title = "Operadores", .keyField = "CDOPERADOR"}),
+                 UnscriptedPrompt);
+    ui.pickListNext({"000000000001", "000000000009"});
+    QString list;
+    EXPECT_THROW(PesquisaLista(buyers, "CDOPERADOR", "Comprador", list), UnscriptedPrompt);
+}
+
+TEST_F(Lookups, shouldWriteTheTickedKeysAsAListString)
+{
+    QString list;
+    ui.pickListNext({"000000000001", "000000000003"});
+    EXPECT_TRUE(PesquisaLista(buyers, "CDOPERADOR", "Comprador", list));
+    EXPECT_EQ(list, "_000000000001_000000000003_");
+
+    // The list opens with the keys already ticked.
+    ui.pickListNext({});
+    EXPECT_TRUE(PesquisaLista(buyers, "CDOPERADOR", "Comprador", list));
+    EXPECT_EQ(ui.events().back().options, (QStringList{"000000000001", "000000000003"}));
+    EXPECT_EQ(list, "");
+
+    list = ListString({"000000000002"});
+    ui.cancelNext();
+    EXPECT_FALSE(PesquisaLista(buyers, "CDOPERADOR", "Comprador", list));
+    EXPECT_EQ(list, "_000000000002_");
+}
+
+TEST_F(Lookups, shouldMoveToTheFirstRecordStartingWithTheTypedText)
+{
+    ui.searchNext("NMOPERADOR", "car");
+    EXPECT_TRUE(Procura(buyers));
+    EXPECT_EQ(currentBuyer(), "000000000003");
+
+    ui.searchNext("NMOPERADOR", "Zeca");
+    EXPECT_FALSE(Procura(buyers));
+    EXPECT_EQ(currentBuyer(), "000000000003");
+    EXPECT_EQ(ui.texts(UiEventKind::Info),
+              QStringList{"Nenhum registro encontrado para \"Zeca\"."});
+
+    ui.cancelNext();
+    EXPECT_FALSE(Procura(buyers));
+    EXPECT_EQ(ui.texts(UiEventKind::Info).size(), 1);
+}
+
+class PasswordConfirmation : public ScriptedUi
+{
+protected:
+    void SetUp() override
+    {
+        ScriptedUi::SetUp();
+        previous_ =
+            SetPasswordChecker([this](const QString& operatorCode, const QString& password) {
+                checked.append(operatorCode);
+                return operatorCode == "000000000005" && password == "gerente123";
+            });
+    }
+    void TearDown() override
+    {
+        SetPasswordChecker(previous_);
+        ScriptedUi::TearDown();
+    }
+
+    QStringList checked;
+
+private:
+    PasswordChecker previous_;
+};
+
+TEST_F(PasswordConfirmation, shouldConfirmOnlyTheOperatorsOwnPassword)
+{
+    ui.typePasswordNext("gerente123");
+    EXPECT_TRUE(CriaConfSenha("000000000005", "Confere senha", "Senha do gerente:"));
+    EXPECT_EQ(ui.events().front().text, "Confere senha");
+    EXPECT_EQ(ui.events().front().options, (QStringList{"000000000005", "Senha do gerente:"}));
+
+    ui.typePasswordNext("errada");
+    EXPECT_FALSE(CriaConfSenha("000000000005", "Confere senha", "Senha do gerente:"));
+    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Senha não confere."});
+
+    ui.typePasswordNext("gerente123");
+    EXPECT_FALSE(CriaConfSenha("000000000006", "Confere senha", "Senha do gerente:"));
+    EXPECT_EQ(checked, (QStringList{"000000000005", "000000000005", "000000000006"}));
+}
+
+TEST_F(PasswordConfirmation, shouldRefuseSilentlyWhenThePromptIsCancelled)
+{
+    ui.cancelNext();
+    EXPECT_FALSE(CriaConfSenha("000000000005", "Confere senha", "Senha do gerente:"));
+    EXPECT_TRUE(checked.isEmpty());
+    EXPECT_TRUE(ui.texts(UiEventKind::Error).isEmpty());
+}
