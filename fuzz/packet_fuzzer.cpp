@@ -1,8 +1,10 @@
 // Decodes arbitrary bytes as a packet: a malformed one must give PacketError,
-// never a crash, and whatever decodes must survive encoding unchanged.
+// never a crash, and whatever decodes must survive encoding unchanged, with
+// the text writer meaning the same JSON as the QJson one.
 #include "framework/data/packet_json.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,7 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     // A PacketError from here on is a finding too: it escapes and stops the run.
-    if (cmp::fw::decodePacket(cmp::fw::encodePacket(packet)) != packet)
+    const QByteArray text = cmp::fw::encodePacket(packet);
+    if (cmp::fw::decodePacket(text) != packet)
+        std::abort();
+    if (QJsonDocument::fromJson(text) != QJsonDocument(cmp::fw::packetToJson(packet)))
         std::abort();
     return 0;
 }

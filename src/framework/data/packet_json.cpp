@@ -1,5 +1,8 @@
 #include "framework/data/packet_json.h"
 
+#include "framework/data/json_reading.h"
+#include "framework/data/json_writer.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QJsonArray>
@@ -19,12 +22,8 @@ namespace {
 constexpr int formatVersion = 1;
 constexpr qsizetype maxFields = 10000;
 constexpr qint64 maxFieldSize = 100000;
-// Readers that keep every JSON number as a double (JavaScript, many others)
-// lose integers beyond 2^53, so those travel as decimal text.
-constexpr qint64 maxJsonInteger = qint64(1) << 53;
-// Quoted input is cut in messages: a hostile value must not become a huge error text.
-constexpr qsizetype maxQuotedChars = 40;
-
+// A guess at the text of one value, for the writer's first allocation.
+constexpr qsizetype expectedBytesPerValue = 12;
 constexpr QLatin1String packetTag("cmp");
 
 namespace key {
@@ -61,43 +60,10 @@ constexpr std::array<StatusName, 3> statusNames{{
     throw PacketError(QStringLiteral("Pacote inválido: ") + detail);
 }
 
-QString quoted(const QString& text)
-{
-    if (text.size() <= maxQuotedChars)
-        return QLatin1Char('\'') + text + QLatin1Char('\'');
-    return QLatin1Char('\'') + text.left(maxQuotedChars) + QStringLiteral("…'");
-}
-
 QString within(const QString& where, QLatin1String member)
 {
     const QString name = QLatin1Char('\'') + member + QLatin1Char('\'');
     return where.isEmpty() ? name : where + QLatin1String(", ") + name;
-}
-
-QString jsonTypeName(QJsonValue::Type type)
-{
-    switch (type) {
-    case QJsonValue::Null:
-        return QStringLiteral("nulo");
-    case QJsonValue::Bool:
-        return QStringLiteral("booleano");
-    case QJsonValue::Double:
-        return QStringLiteral("número");
-    case QJsonValue::String:
-        return QStringLiteral("texto");
-    case QJsonValue::Array:
-        return QStringLiteral("vetor");
-    case QJsonValue::Object:
-        return QStringLiteral("objeto");
-    case QJsonValue::Undefined:
-        break;
-    }
-    return QStringLiteral("nada");
-}
-
-QString typeMismatch(const QString& expected, QJsonValue::Type found)
-{
-    return QStringLiteral("esperado %1, encontrado %2").arg(expected, jsonTypeName(found));
 }
 
 QString parseErrorText(QJsonParseError::ParseError error)
@@ -224,6 +190,12 @@ void checkWidth(size_t found, size_t expected, const RowPlace& place)
     if (found != expected)
         fail(place.text(),
              QStringLiteral("esperados %1 valores, encontrados %2").arg(expected).arg(found));
+}
+
+void checkOriginal(const PacketRow& row, const RowPlace& place)
+{
+    if (row.status != UpdateStatus::Modified && !row.original.empty())
+        fail(place.text(), QStringLiteral("valores originais só cabem numa linha modificada"));
 }
 
 void checkLength(const FieldDef& field, const QString& text, const RowPlace& place)
@@ -621,56 +593,52 @@ QVariant canonicalValue(const FieldDef& field, const QVariant& value, const RowP
     return converted;
 }
 
-QJsonValue encodeDate(const FieldDef& field, QDate date, const RowPlace& place)
+QString wireDate(const FieldDef& field, QDate date, const RowPlace& place)
 {
-    if (!inWireRange(date))
+    QString text = formatWireDate(date);
+    if (text.isEmpty())
         fail(place.text(field), QStringLiteral("data inválida ou fora de 0001 a 9999"));
-    return formatDate(date);
+    return text;
 }
 
-QJsonValue encodeDateTime(const FieldDef& field, const QDateTime& moment, const RowPlace& place)
+QString wireDateTime(const FieldDef& field, const QDateTime& moment, const RowPlace& place)
 {
-    const QDateTime local = moment.toLocalTime();
-    if (!local.isValid() || !inWireRange(local.date()))
+    QString text = formatWireDateTime(moment);
+    if (text.isEmpty())
         fail(place.text(field), QStringLiteral("data e hora inválida ou fora de 0001 a 9999"));
-    return formatDateTime(local.date(), local.time());
+    return text;
 }
 
-QJsonValue encodeFloat(const FieldDef& field, double value, const RowPlace& place)
+double wireFloat(const FieldDef& field, double value, const RowPlace& place)
 {
     if (!std::isfinite(value))
         fail(place.text(field), QStringLiteral("número não finito"));
     return value;
 }
 
-QJsonValue encodeInteger(qint64 value)
-{
-    if (value < -maxJsonInteger || value > maxJsonInteger)
-        return QString::number(value);
-    return value;
-}
-
-QJsonValue encodeValue(const FieldDef& field, const QVariant& value, const RowPlace& place)
+// The one place where values are checked on their way out, whichever writer
+// takes them.
+JsonScalar wireValue(const FieldDef& field, const QVariant& value, const RowPlace& place)
 {
     const QVariant canonical = canonicalValue(field, value, place);
     if (canonical.isNull())
-        return QJsonValue::Null;
+        return nullptr;
     switch (field.type) {
     case FieldType::String:
     case FieldType::FixedString:
     case FieldType::Memo: {
-        const QString text = canonical.toString();
+        QString text = canonical.toString();
         checkLength(field, text, place);
         return text;
     }
     case FieldType::Date:
-        return encodeDate(field, canonical.toDate(), place);
+        return wireDate(field, canonical.toDate(), place);
     case FieldType::DateTime:
-        return encodeDateTime(field, canonical.toDateTime(), place);
+        return wireDateTime(field, canonical.toDateTime(), place);
     case FieldType::Float:
-        return encodeFloat(field, canonical.toDouble(), place);
+        return wireFloat(field, canonical.toDouble(), place);
     case FieldType::Integer:
-        return encodeInteger(canonical.toLongLong());
+        return portableInteger(canonical.toLongLong());
     case FieldType::Boolean:
         return canonical.toBool();
     }
@@ -683,7 +651,7 @@ QJsonArray encodeValues(const std::vector<FieldDef>& fields, const std::vector<Q
     checkWidth(values.size(), fields.size(), place);
     QJsonArray json;
     for (size_t i = 0; i < values.size(); ++i)
-        json.append(encodeValue(fields[i], values[i], place));
+        json.append(toJsonValue(wireValue(fields[i], values[i], place)));
     return json;
 }
 
@@ -717,6 +685,58 @@ QJsonObject encodeLogEntry(const DataPacket& packet, qsizetype index)
     return entry;
 }
 
+// ---- Writing text -------------------------------------------------------------
+// Members go in alphabetical order, as QJsonDocument writes them.
+
+void writeValues(JsonWriter& out, const std::vector<FieldDef>& fields,
+                 const std::vector<QVariant>& values, const RowPlace& place)
+{
+    checkWidth(values.size(), fields.size(), place);
+    out.beginArray();
+    for (size_t i = 0; i < values.size(); ++i)
+        out.scalar(wireValue(fields[i], values[i], place));
+    out.endArray();
+}
+
+void writeFields(JsonWriter& out, const std::vector<FieldDef>& fields)
+{
+    out.beginArray();
+    for (const FieldDef& field : fields) {
+        out.beginObject();
+        out.key(key::name);
+        out.string(field.name);
+        if (hasSize(field.type)) {
+            out.key(key::size);
+            out.integer(field.size);
+        }
+        out.key(key::type);
+        out.string(fieldTypeName(field.type));
+        out.endObject();
+    }
+    out.endArray();
+}
+
+void writeLogEntry(JsonWriter& out, const DataPacket& packet, qsizetype index)
+{
+    const PacketRow& row = packet.rows[static_cast<size_t>(index)];
+    out.beginObject();
+    if (row.status == UpdateStatus::Modified) {
+        out.key(key::original);
+        writeValues(out, packet.fields, row.original, RowPlace{index, true});
+    }
+    out.key(key::row);
+    out.integer(index);
+    out.key(key::status);
+    out.string(statusName(row.status));
+    out.endObject();
+}
+
+qsizetype expectedBytes(const DataPacket& packet)
+{
+    return static_cast<qsizetype>(packet.rows.size() * packet.fields.size()) *
+           expectedBytesPerValue;
+}
+
 } // namespace
 
 PacketError::PacketError(const QString& message) : std::runtime_error(message.toStdString()) {}
@@ -729,8 +749,7 @@ QJsonObject packetToJson(const DataPacket& packet)
     for (size_t i = 0; i < packet.rows.size(); ++i) {
         const PacketRow& row = packet.rows[i];
         const RowPlace place{static_cast<qsizetype>(i), false};
-        if (row.status != UpdateStatus::Modified && !row.original.empty())
-            fail(place.text(), QStringLiteral("valores originais só cabem numa linha modificada"));
+        checkOriginal(row, place);
         rows.append(encodeValues(packet.fields, row.values, place));
         if (row.status != UpdateStatus::Unmodified)
             log.append(encodeLogEntry(packet, place.row));
@@ -759,9 +778,60 @@ DataPacket packetFromJson(const QJsonValue& json)
     return packet;
 }
 
+void writePacket(JsonWriter& out, const DataPacket& packet)
+{
+    checkFields(packet.fields);
+    out.beginObject();
+    out.key(key::fields);
+    writeFields(out, packet.fields);
+    // The log goes before the rows but is known only once they are written,
+    // so the rows wait in a writer of their own.
+    JsonWriter rows(expectedBytes(packet));
+    rows.beginArray();
+    bool logOpen = false;
+    for (size_t i = 0; i < packet.rows.size(); ++i) {
+        const PacketRow& row = packet.rows[i];
+        const RowPlace place{static_cast<qsizetype>(i), false};
+        checkOriginal(row, place);
+        writeValues(rows, packet.fields, row.values, place);
+        if (row.status == UpdateStatus::Unmodified)
+            continue;
+        if (!logOpen) {
+            out.key(key::log);
+            out.beginArray();
+            logOpen = true;
+        }
+        writeLogEntry(out, packet, place.row);
+    }
+    rows.endArray();
+    if (logOpen)
+        out.endArray();
+    out.key(key::packet);
+    out.string(packetTag);
+    out.key(key::rows);
+    out.written(rows.take());
+    out.key(key::version);
+    out.integer(formatVersion);
+    out.endObject();
+}
+
 QByteArray encodePacket(const DataPacket& packet)
 {
-    return QJsonDocument(packetToJson(packet)).toJson(QJsonDocument::Compact);
+    JsonWriter out(expectedBytes(packet));
+    writePacket(out, packet);
+    return out.take();
+}
+
+QString formatWireDate(QDate date)
+{
+    return inWireRange(date) ? formatDate(date) : QString();
+}
+
+QString formatWireDateTime(const QDateTime& moment)
+{
+    const QDateTime local = moment.toLocalTime();
+    return local.isValid() && inWireRange(local.date()) ? formatDateTime(local.date(), local.time())
+                                                        : QString();
 }
 
 DataPacket decodePacket(const QByteArray& bytes)

@@ -7,9 +7,13 @@
 
 #include <stdexcept>
 
+class QDate;
+class QDateTime;
 class QJsonValue;
 
 namespace cmp::fw {
+
+class JsonWriter;
 
 // A packet that cannot be decoded, or encoded into a form that would decode.
 // what() is a Portuguese UTF-8 text naming the problem and where it lies,
@@ -33,8 +37,19 @@ public:
 QJsonObject packetToJson(const DataPacket& packet);
 DataPacket packetFromJson(const QJsonValue& json);
 
-// The same as compact JSON text, for transports and files.
+// The same as compact JSON text, for transports and files. Written directly,
+// not through packetToJson: a packet of 10,000 rows is encoded on every save.
 QByteArray encodePacket(const DataPacket& packet);
 DataPacket decodePacket(const QByteArray& bytes);
+
+// The packet as the next value of `out`, for larger bodies that carry one.
+// On a PacketError, `out` holds a partial text and is to be dropped.
+void writePacket(JsonWriter& out, const DataPacket& packet);
+
+// The wire forms of dates, shared by packets and call values: "2026-12-07"
+// and "2026-12-07T08:30:00.250" in local time, without zone. Empty for an
+// invalid date or one outside the years 0001 to 9999, which no decoder takes.
+QString formatWireDate(QDate date);
+QString formatWireDateTime(const QDateTime& moment);
 
 } // namespace cmp::fw

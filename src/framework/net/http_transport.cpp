@@ -239,7 +239,7 @@ SignInResult HttpTransport::signIn(const QString& operatorCode, const QString& p
 
 RemoteReply HttpTransport::call(const RemoteCall& call, const QString& token)
 {
-    const QByteArray body = QJsonDocument(remoteCallToJson(call)).toJson(QJsonDocument::Compact);
+    const QByteArray body = encodeRemoteCall(call);
     return decode(exchange(callPath, &body, token, options_.callTimeout), &remoteReplyFromJson);
 }
 

@@ -1,6 +1,8 @@
 #include "framework/net/remote_value.h"
 
 #include "framework/core/formats.h"
+#include "framework/data/json_reading.h"
+#include "framework/data/json_writer.h"
 #include "framework/data/packet_json.h"
 
 #include <QJsonArray>
@@ -21,13 +23,7 @@ using Kind = RemoteValue::Kind;
 // Deeper nesting than any method returns is hostile input, refused before it
 // can exhaust the stack.
 constexpr int maxDepth = 32;
-// Readers that keep every JSON number as a double lose integers beyond 2^53,
-// so those travel as decimal text, as in packets.
-constexpr qint64 maxJsonInteger = qint64(1) << 53;
-// Quoted input is cut in messages: a hostile value must not become a huge error text.
-constexpr qsizetype maxQuotedChars = 40;
-
-// The same wire forms of dates as in packets: no zone, the system's local time.
+// The wire forms of dates, read here as packets write them.
 const QString dateFormat = QStringLiteral("yyyy-MM-dd");
 const QString dateTimeFormat = QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz");
 
@@ -50,39 +46,6 @@ constexpr QLatin1String operatorCode("operator");
 constexpr QLatin1String name("name");
 constexpr QLatin1String expiresAt("expiresAt");
 } // namespace key
-
-QString quoted(const QString& text)
-{
-    if (text.size() <= maxQuotedChars)
-        return QLatin1Char('\'') + text + QLatin1Char('\'');
-    return QLatin1Char('\'') + text.left(maxQuotedChars) + QStringLiteral("…'");
-}
-
-QString jsonTypeName(QJsonValue::Type type)
-{
-    switch (type) {
-    case QJsonValue::Null:
-        return QStringLiteral("nulo");
-    case QJsonValue::Bool:
-        return QStringLiteral("booleano");
-    case QJsonValue::Double:
-        return QStringLiteral("número");
-    case QJsonValue::String:
-        return QStringLiteral("texto");
-    case QJsonValue::Array:
-        return QStringLiteral("vetor");
-    case QJsonValue::Object:
-        return QStringLiteral("objeto");
-    case QJsonValue::Undefined:
-        break;
-    }
-    return QStringLiteral("nada");
-}
-
-QString typeMismatch(const QString& expected, QJsonValue::Type found)
-{
-    return QStringLiteral("esperado %1, encontrado %2").arg(expected, jsonTypeName(found));
-}
 
 // Where a value lies in what is being read or written ("argumento 2,
 // elemento 0"); spelled out only when something there is wrong.
@@ -267,11 +230,16 @@ RemoteValue decodePacket(const QJsonValue& content, const Place& place)
     }
 }
 
+void checkDepth(const Place& place)
+{
+    if (place.depth() >= maxDepth)
+        place.fail(QStringLiteral("vetores aninhados além de %1 níveis").arg(maxDepth));
+}
+
 RemoteValue::Array decodeArray(const QJsonValue& content, const Place& place)
 {
     requireType(content, QJsonValue::Array, Kind::Array, place);
-    if (place.depth() >= maxDepth)
-        place.fail(QStringLiteral("vetores aninhados além de %1 níveis").arg(maxDepth));
+    checkDepth(place);
     const QJsonArray items = content.toArray();
     RemoteValue::Array values;
     values.reserve(static_cast<size_t>(items.size()));
@@ -332,29 +300,65 @@ std::vector<RemoteValue> decodeArgs(const QJsonArray& json, const Place& place)
 
 // ---- Encoding -----------------------------------------------------------------
 
-QJsonValue encodeValue(const RemoteValue& value, const Place& place);
-
-QJsonValue encodeDateTime(const QDateTime& moment, const Place& place)
+QLatin1String tagOf(Kind kind)
 {
-    const QDateTime local = moment.toLocalTime();
-    if (!local.isValid() || !inWireRange(local.date()))
-        place.fail(QStringLiteral("data e hora inválida ou fora de 0001 a 9999"));
-    return local.toString(dateTimeFormat);
+    return tags[static_cast<size_t>(kind)];
 }
 
-QJsonValue encodePacket(const DataPacket& packet, const Place& place)
+QString checkedDate(QString text, const Place& place, const QString& problem)
+{
+    if (text.isEmpty())
+        place.fail(problem);
+    return text;
+}
+
+// The checked content of a value that is neither a packet nor an array,
+// whichever writer takes it.
+JsonScalar scalarContent(const RemoteValue& value, const Place& place)
+{
+    switch (value.kind()) {
+    case Kind::Null:
+        return true;
+    case Kind::String:
+        return value.toString();
+    case Kind::Date:
+        return checkedDate(formatWireDate(value.toDate()), place,
+                           QStringLiteral("data inválida ou fora de 0001 a 9999"));
+    case Kind::DateTime:
+        return checkedDate(formatWireDateTime(value.toDateTime()), place,
+                           QStringLiteral("data e hora inválida ou fora de 0001 a 9999"));
+    case Kind::Number:
+        if (!std::isfinite(value.toNumber()))
+            place.fail(QStringLiteral("número não finito"));
+        return value.toNumber();
+    case Kind::Integer:
+        return portableInteger(value.toInteger());
+    case Kind::Boolean:
+        return value.toBoolean();
+    case Kind::Packet:
+    case Kind::Array:
+        break;
+    }
+    Q_UNREACHABLE();
+}
+
+// Runs `encode` on a packet, placing its PacketError where the packet lies.
+template <class Encode> decltype(auto) inPacket(const Place& place, Encode encode)
 {
     try {
-        return packetToJson(packet);
+        return encode();
     } catch (const PacketError& error) {
         place.fail(QString::fromUtf8(error.what()));
     }
 }
 
+// ---- Encoding into QJson values ---------------------------------------------------
+
+QJsonValue encodeValue(const RemoteValue& value, const Place& place);
+
 QJsonArray encodeArray(const RemoteValue::Array& items, const Place& place)
 {
-    if (place.depth() >= maxDepth)
-        place.fail(QStringLiteral("vetores aninhados além de %1 níveis").arg(maxDepth));
+    checkDepth(place);
     QJsonArray json;
     for (size_t i = 0; i < items.size(); ++i)
         json.append(
@@ -365,39 +369,18 @@ QJsonArray encodeArray(const RemoteValue::Array& items, const Place& place)
 QJsonValue encodeContent(const RemoteValue& value, const Place& place)
 {
     switch (value.kind()) {
-    case Kind::Null:
-        return true;
-    case Kind::String:
-        return value.toString();
-    case Kind::Date:
-        if (!inWireRange(value.toDate()))
-            place.fail(QStringLiteral("data inválida ou fora de 0001 a 9999"));
-        return value.toDate().toString(dateFormat);
-    case Kind::DateTime:
-        return encodeDateTime(value.toDateTime(), place);
-    case Kind::Number:
-        if (!std::isfinite(value.toNumber()))
-            place.fail(QStringLiteral("número não finito"));
-        return value.toNumber();
-    case Kind::Integer: {
-        const qint64 integer = value.toInteger();
-        if (integer < -maxJsonInteger || integer > maxJsonInteger)
-            return QString::number(integer);
-        return integer;
-    }
-    case Kind::Boolean:
-        return value.toBoolean();
     case Kind::Packet:
-        return encodePacket(value.toPacket(), place);
+        return inPacket(place, [&] { return packetToJson(value.toPacket()); });
     case Kind::Array:
         return encodeArray(value.toArray(), place);
+    default:
+        return toJsonValue(scalarContent(value, place));
     }
-    Q_UNREACHABLE();
 }
 
 QJsonValue encodeValue(const RemoteValue& value, const Place& place)
 {
-    return QJsonObject{{tags[static_cast<size_t>(value.kind())], encodeContent(value, place)}};
+    return QJsonObject{{tagOf(value.kind()), encodeContent(value, place)}};
 }
 
 QJsonArray encodeArgs(const std::vector<RemoteValue>& args, const Place& place)
@@ -407,6 +390,43 @@ QJsonArray encodeArgs(const std::vector<RemoteValue>& args, const Place& place)
         json.append(
             encodeValue(args[i], Place(place, Place::Step::Argument, static_cast<qsizetype>(i))));
     return json;
+}
+
+// ---- Writing text -----------------------------------------------------------------
+// Members go in alphabetical order, as QJsonDocument writes them.
+
+void writeValue(JsonWriter& out, const RemoteValue& value, const Place& place);
+
+void writeValues(JsonWriter& out, const std::vector<RemoteValue>& values, const Place& place,
+                 Place::Step step)
+{
+    out.beginArray();
+    for (size_t i = 0; i < values.size(); ++i)
+        writeValue(out, values[i], Place(place, step, static_cast<qsizetype>(i)));
+    out.endArray();
+}
+
+void writeContent(JsonWriter& out, const RemoteValue& value, const Place& place)
+{
+    switch (value.kind()) {
+    case Kind::Packet:
+        inPacket(place, [&] { writePacket(out, value.toPacket()); });
+        return;
+    case Kind::Array:
+        checkDepth(place);
+        writeValues(out, value.toArray(), place, Place::Step::Element);
+        return;
+    default:
+        out.scalar(scalarContent(value, place));
+    }
+}
+
+void writeValue(JsonWriter& out, const RemoteValue& value, const Place& place)
+{
+    out.beginObject();
+    out.key(tagOf(value.kind()));
+    writeContent(out, value, place);
+    out.endObject();
 }
 
 // What the decoder requires of a text, the encoder refuses to write.
@@ -545,6 +565,23 @@ QJsonValue remoteValueToJson(const RemoteValue& value)
 RemoteValue remoteValueFromJson(const QJsonValue& json)
 {
     return decodeValue(json, Place(QStringLiteral("Valor remoto inválido")));
+}
+
+QByteArray encodeRemoteCall(const RemoteCall& call)
+{
+    const Place place(QStringLiteral("Chamada não codificável"));
+    const QString& module = checkedText(call.module, key::module, place);
+    const QString& method = checkedText(call.method, key::method, place);
+    JsonWriter out;
+    out.beginObject();
+    out.key(key::args);
+    writeValues(out, call.args, place, Place::Step::Argument);
+    out.key(key::method);
+    out.string(method);
+    out.key(key::module);
+    out.string(module);
+    out.endObject();
+    return out.take();
 }
 
 QJsonObject remoteCallToJson(const RemoteCall& call)

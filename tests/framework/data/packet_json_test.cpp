@@ -52,6 +52,14 @@ PacketRow unchanged(std::initializer_list<QVariant> values)
     return {values, UpdateStatus::Unmodified, {}};
 }
 
+QString units(std::initializer_list<char16_t> codes)
+{
+    QString text;
+    for (const char16_t code : codes)
+        text.append(QChar(code));
+    return text;
+}
+
 } // namespace
 
 TEST(PacketJson, shouldKeepValuesOfEveryTypeWithTheirCanonicalTypes)
@@ -209,8 +217,46 @@ TEST(PacketJson, shouldConvertLooseValuesAndRefuseWhatWouldNotDecode)
     };
     for (const auto& refusal : refused) {
         SCOPED_TRACE(refusal.message);
-        EXPECT_NE(packetErrorOf([&] { encodePacket(refusal.packet); }).find(refusal.message),
-                  std::string::npos);
+        const std::string message = packetErrorOf([&] { encodePacket(refusal.packet); });
+        EXPECT_NE(message.find(refusal.message), std::string::npos);
+        EXPECT_EQ(message, packetErrorOf([&] { packetToJson(refusal.packet); }));
+    }
+}
+
+TEST(PacketJson, shouldWriteTheSameJsonAsTextAsThroughQtJsonForEveryTypeAndValue)
+{
+    const QString controls =
+        units({0x0000, 0x0008, 0x0009, 0x000a, 0x000c, 0x000d, 0x001f, 0x007f, '"', '\\', '/'});
+    const QString unicode =
+        QStringLiteral("Açúcar — 1ª ☕ 😀 日本") + units({0xd800, 'x', 0xdfff, 0xfeff, 0xffff});
+    DataPacket packet{everyType, {}};
+    packet.rows.push_back(
+        unchanged({"0001", "M", QDate(2026, 12, 7), local(2026, 12, 7, 8, 30, 0, 250), 1234.5,
+                   qlonglong(42), true, controls}));
+    packet.rows.push_back(
+        {row({"", "", QDate(1, 1, 1), local(9999, 12, 31, 23, 59, 59, 999),
+              std::numeric_limits<double>::denorm_min(), (qlonglong(1) << 53) + 1, false, unicode}),
+         UpdateStatus::Inserted,
+         {}});
+    packet.rows.push_back(
+        {row({QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+              QVariant()}),
+         UpdateStatus::Modified,
+         row({"9999", "A", QDate(2024, 2, 29), local(1970, 1, 1, 0, 0, 0, 0),
+              std::numeric_limits<double>::max(), std::numeric_limits<qlonglong>::min(), true,
+              QString(3000, u'x')})});
+    packet.rows.push_back(unchanged({unicode.left(4), "\t", QVariant(), QVariant(), -0.0,
+                                     -(qlonglong(1) << 53), false, QString()}));
+    packet.rows.push_back({row({"0002", "Z", QVariant(), QVariant(),
+                                -std::numeric_limits<double>::max(), qlonglong(0), QVariant(), ""}),
+                           UpdateStatus::Deleted,
+                           {}});
+
+    for (const DataPacket& sample : {packet, DataPacket{everyType, {}}, DataPacket{}}) {
+        const QByteArray text = encodePacket(sample);
+        EXPECT_EQ(QJsonDocument::fromJson(text), QJsonDocument(packetToJson(sample)))
+            << text.toStdString();
+        EXPECT_EQ(decodePacket(text), sample);
     }
 }
 

@@ -94,6 +94,30 @@ TEST(RemoteValueJson, shouldKeepEveryKindAndValueThroughCallsAndReplies)
     EXPECT_EQ(decodedReply.result.at(18).at(0).toPacket(), itemPacket());
 }
 
+TEST(RemoteValueJson, shouldWriteCallsAsTextWithTheSameJsonAsThroughQtJson)
+{
+    RemoteValue::Array values = everyKind();
+    values.insert(values.end(), {5e-324, 1.7976931348623157e308, -0.0, QString(QChar(0xd800)),
+                                 QString(QChar(0x0001))});
+    const RemoteCall calls[]{
+        {"Cmp03100.rdmLancaSoliCmp", "GetVerificaData", values},
+        {"Cmp03100.rdmLancaSoliCmp",
+         "SalvaSolicitacao",
+         {RemoteValue::Array{values, RemoteValue::Array{RemoteValue::Array{itemPacket()}}}}},
+        {"Cmp.rdmCompras", "GetPermissoes", {}},
+    };
+    for (const RemoteCall& call : calls) {
+        SCOPED_TRACE(call.method.toStdString());
+        const QByteArray text = encodeRemoteCall(call);
+        const QJsonDocument read = QJsonDocument::fromJson(text);
+        EXPECT_EQ(read, QJsonDocument(remoteCallToJson(call))) << text.toStdString();
+        const RemoteCall decoded = remoteCallFromJson(read.object());
+        EXPECT_EQ(decoded.module, call.module);
+        EXPECT_EQ(decoded.method, call.method);
+        EXPECT_EQ(decoded.args, call.args);
+    }
+}
+
 TEST(RemoteValueJson, shouldKeepFailuresAndSignInResults)
 {
     const RemoteReply refused = remoteReplyFromJson(
@@ -227,6 +251,29 @@ TEST(RemoteValueJson, shouldRefuseToWriteWhatCouldNotBeRead)
     for (const auto& [encode, expected] : cases)
         EXPECT_NE(errorOf(encode).find(expected), std::string::npos)
             << "expected: " << expected << "\n got: " << errorOf(encode);
+}
+
+TEST(RemoteValueJson, shouldRefuseToWriteACallAsTextWhatItRefusesThroughQtJson)
+{
+    DataPacket tooLong{{{"CDFILIAL", FieldType::String, 4}}, {}};
+    tooLong.rows.push_back({{QString("00001")}, UpdateStatus::Unmodified, {}});
+    RemoteValue deep = "x";
+    for (int i = 0; i < 40; ++i)
+        deep = RemoteValue::Array{deep};
+    const RemoteCall refused[]{
+        {"Cmp.rdmCompras", "", {}},
+        {"", "GetParam", {}},
+        {"M", "X", {"a", std::numeric_limits<double>::infinity()}},
+        {"M", "X", {RemoteValue::Array{1, RemoteValue::Array{QDate()}}}},
+        {"M", "X", {QDateTime()}},
+        {"M", "X", {RemoteValue::Array{"a", tooLong}}},
+        {"M", "X", {deep}},
+    };
+    for (const RemoteCall& call : refused) {
+        const std::string message = errorOf([&] { encodeRemoteCall(call); });
+        EXPECT_NE(message, "(no error)");
+        EXPECT_EQ(message, errorOf([&] { remoteCallToJson(call); }));
+    }
 }
 
 TEST(RemoteValueAccess, shouldGiveTypedValuesAndTextsAndNameBothKindsWhenTheyDiffer)
