@@ -1,7 +1,10 @@
 #include "server/server.h"
 
+#include "framework/sql/statement_registry.h"
+#include "server/filter_options.h"
 #include "server/purchase_parameters.h"
 #include "server/remote_modules.h"
+#include "server/statements.h"
 
 #include <QDebug>
 
@@ -31,6 +34,8 @@ Server::Server(ServerOptions options)
 {
     registerServerInfo();
     registerPurchaseParameters(registry_);
+    registerStatements(registry_, fw::declaredStatements());
+    registerFilterOptions(registry_);
 }
 
 fw::SignInResult Server::signIn(const QString& operatorCode, const QString& password)
