@@ -581,7 +581,11 @@ void ClientDataSet::Edit()
     }
     checkEditable("alterar");
     fire(BeforeEdit);
-    buffer_ = rowValues(currentRow());
+    // Filled in place: the buffer keeps its storage from one edit to the next.
+    const RowId row = currentRow();
+    buffer_.resize(columns_.size());
+    for (size_t column = 0; column < columns_.size(); ++column)
+        buffer_[column] = columns_[column][static_cast<size_t>(row)];
     modified_ = false;
     state_ = DataSetState::Edit;
     invalidateCalc();
@@ -635,7 +639,7 @@ bool ClientDataSet::postEdit()
     if (before == buffer_)
         return false;
     const bool moved = reposition(row, before, buffer_);
-    logModify(row, before);
+    logModify(row, std::move(before));
     return moved;
 }
 
@@ -697,14 +701,14 @@ void ClientDataSet::setStatus(RowId row, UpdateStatus status)
     current = status;
 }
 
-void ClientDataSet::logModify(RowId row, const std::vector<QVariant>& before)
+void ClientDataSet::logModify(RowId row, std::vector<QVariant>&& before)
 {
     const UpdateStatus status = status_[static_cast<size_t>(row)];
     if (status == UpdateStatus::Inserted)
         return;
     if (status == UpdateStatus::Unmodified) {
         if (logChanges_) {
-            originals_[row] = before;
+            originals_[row] = std::move(before);
             setStatus(row, UpdateStatus::Modified);
         }
         return;

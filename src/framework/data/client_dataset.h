@@ -260,7 +260,7 @@ private:
                                        const QVariantList& values, bool& convertible) const;
 
     // change log
-    void logModify(RowId row, const std::vector<QVariant>& before);
+    void logModify(RowId row, std::vector<QVariant>&& before);
     void logDelete(RowId row);
     void setStatus(RowId row, UpdateStatus status);
     PacketRow packetRow(RowId row) const;
