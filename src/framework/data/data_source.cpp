@@ -42,6 +42,18 @@ void DataSource::removeLink(DataLink* link)
     std::erase(links_, link);
 }
 
+bool DataSource::relink(DataSource*& slot, DataSource* next, DataLink* link)
+{
+    if (slot == next)
+        return false;
+    if (slot)
+        slot->removeLink(link);
+    slot = next;
+    if (slot)
+        slot->addLink(link);
+    return true;
+}
+
 // Links may detach themselves while being told; iterate over a copy.
 void DataSource::dataSetChanged()
 {

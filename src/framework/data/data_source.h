@@ -37,6 +37,9 @@ public:
 
     void addLink(DataLink* link);
     void removeLink(DataLink* link);
+    // Moves a link from the source in `slot` to `next` and stores `next`
+    // there; false when it was already linked to `next`.
+    static bool relink(DataSource*& slot, DataSource* next, DataLink* link);
 
     bool Enabled = true;
     int Tag = 0;

@@ -500,6 +500,17 @@ std::vector<FieldDef> decodeFields(const QJsonArray& json)
     return fields;
 }
 
+// Items of one requisition repeat branch, number and product: equal texts of
+// consecutive rows share one string instead of each holding its own copy.
+void shareRepeats(std::vector<QVariant>& values, const std::vector<QVariant>& previous)
+{
+    for (size_t i = 0; i < values.size() && i < previous.size(); ++i)
+        if (values[i].typeId() == QMetaType::QString && previous[i].typeId() == QMetaType::QString &&
+            *static_cast<const QString*>(values[i].constData()) ==
+                *static_cast<const QString*>(previous[i].constData()))
+            values[i] = previous[i];
+}
+
 std::vector<PacketRow> decodeRows(const QJsonArray& json, const std::vector<FieldDef>& fields)
 {
     std::vector<PacketRow> rows;
@@ -508,8 +519,10 @@ std::vector<PacketRow> decodeRows(const QJsonArray& json, const std::vector<Fiel
     for (const QJsonValueConstRef row : json) {
         if (!row.isArray())
             fail(place.text(), typeMismatch(jsonTypeName(QJsonValue::Array), row.type()));
-        rows.push_back(
-            PacketRow{decodeValues(row.toArray(), fields, place), UpdateStatus::Unmodified, {}});
+        std::vector<QVariant> values = decodeValues(row.toArray(), fields, place);
+        if (!rows.empty())
+            shareRepeats(values, rows.back().values);
+        rows.push_back(PacketRow{std::move(values), UpdateStatus::Unmodified, {}});
         ++place.row;
     }
     return rows;

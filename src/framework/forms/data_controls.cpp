@@ -31,14 +31,8 @@ FieldLink::~FieldLink()
 
 void FieldLink::setDataSource(DataSource* source)
 {
-    if (source_ == source)
-        return;
-    if (source_)
-        source_->removeLink(this);
-    source_ = source;
-    if (source_)
-        source_->addLink(this);
-    refresh_();
+    if (DataSource::relink(source_, source, this))
+        refresh_();
 }
 
 void FieldLink::setFieldName(const QString& name)
@@ -97,14 +91,8 @@ DBGrid::~DBGrid()
 
 void DBGrid::SetDataSource(DataSource* source)
 {
-    if (source_ == source)
-        return;
-    if (source_)
-        source_->removeLink(this);
-    source_ = source;
-    if (source_)
-        source_->addLink(this);
-    changed(Property::Contents);
+    if (DataSource::relink(source_, source, this))
+        changed(Property::Contents);
 }
 
 ClientDataSet* DBGrid::dataSet() const
