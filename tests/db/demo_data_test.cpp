@@ -4,7 +4,7 @@
 #include "db/migrations.h"
 #include "db/password_hash.h"
 #include "framework/sql/sql_query.h"
-#include "support/sql_backends.h"
+#include "support/demo_database.h"
 
 #include <QDate>
 #include <QSqlQuery>
@@ -40,31 +40,7 @@ DataPacket open(QSqlDatabase& db, const QString& sql, const std::map<QString, QV
     return query.Open();
 }
 
-// Loading the demo costs a password hash and some thousand rows: the tests
-// that only read share one loaded database per backend.
-class DemoData : public BackendTest
-{
-protected:
-    static void TearDownTestSuite() { loaded().clear(); }
-
-    QSqlDatabase& demo()
-    {
-        auto& database = loaded()[GetParam()];
-        if (!database) {
-            database = std::make_unique<TestDatabase>(GetParam());
-            cmp::db::migrate(database->db());
-            cmp::db::loadDemoData(database->db());
-        }
-        return database->db();
-    }
-
-private:
-    static std::map<Backend, std::unique_ptr<TestDatabase>>& loaded()
-    {
-        static std::map<Backend, std::unique_ptr<TestDatabase>> databases;
-        return databases;
-    }
-};
+using DemoData = SharedDemoTest;
 
 TEST_P(DemoData, shouldHoldThreePurchaseCentersWithBranchesWhoseFlagsGoBothWays)
 {

@@ -5,7 +5,7 @@
 #include "db/demo_data.h"
 #include "db/migrations.h"
 #include "framework/sql/sql_query.h"
-#include "support/sql_backends.h"
+#include "support/demo_database.h"
 
 #include <QStringList>
 
@@ -598,23 +598,10 @@ QVariant columnValue(const DataPacket& packet, const PacketRow& row, const QStri
     return index < 0 ? QVariant() : row.values.at(static_cast<size_t>(index));
 }
 
-// Loading the demo costs a password hash and some thousand rows: every test
-// here only reads, so one loaded database per backend serves them all.
-class QueryTexts : public BackendTest
+// Every test here only reads, so one loaded demo per backend serves them all.
+class QueryTexts : public SharedDemoTest
 {
 protected:
-    static void TearDownTestSuite() { loaded().clear(); }
-
-    QSqlDatabase& demo()
-    {
-        auto& database = loaded()[GetParam()];
-        if (!database) {
-            database = std::make_unique<TestDatabase>(GetParam());
-            cmp::db::migrate(database->db());
-            cmp::db::loadDemoData(database->db());
-        }
-        return database->db();
-    }
 
     // Runs every text with each of its parameter sets; a refusal of the
     // database is reported with the driver's words and the next run goes on.
@@ -653,13 +640,6 @@ protected:
                             << column.toStdString() << " " << value.toString().toStdString()
                             << " should be left out";
             }
-    }
-
-private:
-    static std::map<Backend, std::unique_ptr<TestDatabase>>& loaded()
-    {
-        static std::map<Backend, std::unique_ptr<TestDatabase>> databases;
-        return databases;
     }
 };
 

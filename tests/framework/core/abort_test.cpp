@@ -1,4 +1,5 @@
 #include "framework/core/abort.h"
+#include "support/shown_errors.h"
 
 #include <QStringList>
 
@@ -7,24 +8,9 @@
 #include <stdexcept>
 
 using namespace cmp::fw;
+using cmp::test::ShownErrors;
 
 namespace {
-
-// Records what MensErro shows instead of writing it to the log.
-class ShownErrors : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        previous_ = SetErrorPresenter([this](const QString& text) { shown.append(text); });
-    }
-    void TearDown() override { SetErrorPresenter(previous_); }
-
-    QStringList shown;
-
-private:
-    ErrorPresenter previous_;
-};
 
 QStringList warnings;
 

@@ -1,31 +1,13 @@
 #include "framework/net/check_result.h"
 
 #include "framework/core/abort.h"
-
-#include <QStringList>
+#include "support/shown_errors.h"
 
 #include <gtest/gtest.h>
 
 using namespace cmp::fw;
 
-namespace {
-
-class CheckResult : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        previous_ = SetErrorPresenter([this](const QString& text) { shown.append(text); });
-    }
-    void TearDown() override { SetErrorPresenter(previous_); }
-
-    QStringList shown;
-
-private:
-    ErrorPresenter previous_;
-};
-
-} // namespace
+using CheckResult = cmp::test::ShownErrors;
 
 TEST_F(CheckResult, shouldGiveThePayloadOfASuccessfulReplyWithoutShowingAnything)
 {
