@@ -19,14 +19,6 @@ using namespace cmp::test;
 
 namespace {
 
-QVariant scalar(QSqlDatabase& db, const QString& sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql) || !query.next())
-        throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
-    return query.value(0);
-}
-
 int count(QSqlDatabase& db, const QString& from)
 {
     return scalar(db, QStringLiteral("SELECT COUNT(*) FROM ") + from).toInt();

@@ -6,11 +6,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariant>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
@@ -133,5 +135,14 @@ protected:
 private:
     std::optional<TestDatabase> database_;
 };
+
+// The first column of the first row of a query the test writes itself.
+inline QVariant scalar(QSqlDatabase& db, const QString& sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql) || !query.next())
+        throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
+    return query.value(0);
+}
 
 } // namespace cmp::test
