@@ -27,6 +27,12 @@ int TabSheet::PageIndex() const
     return it == all.end() ? -1 : static_cast<int>(it - all.begin());
 }
 
+void TabSheet::SetPageIndex(int index)
+{
+    if (PageControl* pages = pageControl())
+        pages->MovePage(*this, index);
+}
+
 bool TabSheet::Showing() const
 {
     const PageControl* pages = pageControl();
@@ -57,6 +63,13 @@ std::vector<TabSheet*> PageControl::Pages() const
         if (auto* page = dynamic_cast<TabSheet*>(child))
             pages.push_back(page);
     return pages;
+}
+
+void PageControl::MovePage(TabSheet& page, int index)
+{
+    // Pages are the only children of a page control, so page and child
+    // positions are the same.
+    moveChild(page, index);
 }
 
 int PageControl::ActivePageIndex() const

@@ -38,6 +38,8 @@ public:
     bool TabVisible() const { return tabVisible_; }
     void SetTabVisible(bool visible);
     int PageIndex() const;
+    // Moves the page among the pages of its page control.
+    void SetPageIndex(int index);
 
     bool Showing() const override;
     Control* clickFocusTarget() override;
@@ -60,6 +62,7 @@ public:
 
     bool AcceptsChildren() const override { return true; }
     std::vector<TabSheet*> Pages() const;
+    void MovePage(TabSheet& page, int index);
     TabSheet* ActivePage() const { return active_; }
     int ActivePageIndex() const;
     // Switching by code runs no events, as the screens expect when they

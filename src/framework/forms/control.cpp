@@ -27,6 +27,17 @@ void Control::detach(Control* child)
     std::erase(children_, child);
 }
 
+void Control::moveChild(Control& child, int position)
+{
+    const auto it = std::find(children_.begin(), children_.end(), &child);
+    if (it == children_.end())
+        return;
+    children_.erase(it);
+    const int last = static_cast<int>(children_.size());
+    children_.insert(children_.begin() + std::clamp(position, 0, last), &child);
+    changed(Property::Contents);
+}
+
 void Control::SetEnabled(bool enabled)
 {
     if (enabled_ == enabled)

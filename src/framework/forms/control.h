@@ -154,6 +154,8 @@ protected:
     virtual void entering() {}
     virtual void leaving() {}
 
+    // Moves a child to another place among its siblings (tab and page order).
+    void moveChild(Control& child, int position);
     // Stores the text; an emitted change runs OnChange when the text differs.
     void assignText(const QString& text, Announce announce);
     void changed(Property property) { observers_.notify(*this, property); }

@@ -4,6 +4,7 @@
 #include "framework/forms/menus.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace cmp::fw {
 
@@ -31,11 +32,65 @@ QChar typedChar(Key key, Shift shift)
 
 } // namespace
 
-Form::Form(QString name) : name_(std::move(name)) {}
+namespace {
+
+std::vector<Form*>& forms()
+{
+    static std::vector<Form*> live;
+    return live;
+}
+
+} // namespace
+
+namespace {
+
+int runningActions = 0;
+
+std::vector<std::function<void()>>& idleWork()
+{
+    static std::vector<std::function<void()>> work;
+    return work;
+}
+
+} // namespace
+
+void DeferUntilIdle(std::function<void()> work)
+{
+    idleWork().push_back(std::move(work));
+}
+
+void FlushIdleWork()
+{
+    // Work may defer more work: take it in rounds.
+    while (!idleWork().empty()) {
+        auto round = std::exchange(idleWork(), {});
+        for (auto& work : round)
+            work();
+    }
+}
+
+const std::vector<Form*>& liveForms()
+{
+    return forms();
+}
+
+Form* findLiveForm(const QString& name)
+{
+    for (Form* form : forms())
+        if (form->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return form;
+    return nullptr;
+}
+
+Form::Form(QString name) : name_(std::move(name))
+{
+    forms().push_back(this);
+}
 
 Form::~Form()
 {
     Destroy();
+    std::erase(forms(), this);
 }
 
 void Form::adopt(std::unique_ptr<Control> control, Control* parent)
@@ -165,6 +220,14 @@ void Form::Destroy()
     // Children were created after their containers: free them first.
     while (!controls_.empty())
         controls_.pop_back();
+}
+
+void Form::SetWindowState(fw::WindowState state)
+{
+    if (windowState_ == state)
+        return;
+    windowState_ = state;
+    changed(FormProperty::WindowState);
 }
 
 void Form::beginModal()
@@ -336,10 +399,25 @@ bool Form::reach(Control& control)
     return control.CanFocus() && SetFocus(control);
 }
 
+template <class F> bool Form::userAction(F&& action)
+{
+    ++runningActions;
+    bool completed = false;
+    try {
+        completed = RunUserAction(std::forward<F>(action));
+    } catch (...) {
+        --runningActions;
+        throw;
+    }
+    if (--runningActions == 0)
+        FlushIdleWork();
+    return completed;
+}
+
 bool Form::userPoint(const QString& name, void (Control::*action)())
 {
     Control& target = control(name);
-    return RunUserAction([&] {
+    return userAction([&] {
         // Clicking a focusable control moves the focus there first.
         if (Control* focus = target.clickFocusTarget(); focus && focus->CanFocus())
             SetFocus(*focus);
@@ -362,7 +440,7 @@ bool Form::userFocus(const QString& name)
     Control& target = control(name);
     if (!target.CanFocus())
         return false;
-    return RunUserAction([&] { reach(target); });
+    return userAction([&] { reach(target); });
 }
 
 bool Form::userType(const QString& name, const QString& text)
@@ -370,7 +448,7 @@ bool Form::userType(const QString& name, const QString& text)
     Control& target = control(name);
     if (!target.CanFocus())
         return false;
-    return RunUserAction([&] {
+    return userAction([&] {
         reach(target);
         QString typed;
         for (QChar c : text) {
@@ -387,7 +465,7 @@ bool Form::userKey(const QString& name, Key key, Shift shift)
     Control& target = control(name);
     if (!target.CanFocus())
         return false;
-    return RunUserAction([&] {
+    return userAction([&] {
         reach(target);
         Key down = key;
         routeKeyDown(target, down, shift);
@@ -398,6 +476,13 @@ bool Form::userKey(const QString& name, Key key, Shift shift)
         }
         routeKeyUp(target, key, shift);
     });
+}
+
+bool Form::userClose()
+{
+    bool closed = false;
+    userAction([&] { closed = Close(); });
+    return closed;
 }
 
 } // namespace cmp::fw

@@ -40,7 +40,15 @@ enum class FormProperty
     Caption,
     Visible,
     ActiveControl,
-    Modal
+    Modal,
+    WindowState
+};
+
+enum class WindowState
+{
+    Normal,
+    Minimized,
+    Maximized
 };
 
 // A screen as a headless presentation model: it owns its named controls,
@@ -103,6 +111,8 @@ public:
     // Runs OnCreate; the creation routine calls it once the handlers are set.
     void Create();
     bool Visible() const { return visible_; }
+    fw::WindowState WindowState() const { return windowState_; }
+    void SetWindowState(fw::WindowState state);
     void Show();
     void Hide();
     // The window became the active one; FirstActivation tells OnActivate
@@ -145,6 +155,8 @@ public:
     bool userType(const QString& name, const QString& text);
     bool userKey(const QString& name, Key key, Shift shift = Qt::NoModifier);
     bool userFocus(const QString& name);
+    // The user closing the window: a refusal or an abort keeps it open.
+    bool userClose();
 
     // --- events ------------------------------------------------------------------
     Event OnCreate, OnShow, OnActivate, OnDestroy;
@@ -154,7 +166,9 @@ public:
     KeyPressEvent OnKeyPress;
 
     // For the owner of the form and the UI port: a modal run ended, and a
-    // close with the action Free asks the owner to delete the form.
+    // close with the action Free asks the owner to delete the form, which it
+    // does through DeferUntilIdle, since the form's own handlers are still
+    // running.
     Event modalEnded;
     Event releaseRequested;
 
@@ -162,6 +176,7 @@ public:
     void removeObserver(int id) { observers_.remove(id); }
 
 private:
+    template <class F> bool userAction(F&& action);
     void adopt(std::unique_ptr<Control> control, Control* parent);
     bool closeQuery();
     CloseAction closeAction(CloseAction proposed);
@@ -190,11 +205,25 @@ private:
     QHash<QString, Control*> byName_; // upper-case name
     Control* active_ = nullptr;
     bool visible_ = false;
+    fw::WindowState windowState_ = fw::WindowState::Normal;
     int activations_ = 0;
     bool modal_ = false;
     int modalResult_ = mrNone;
     bool destroyed_ = false;
     Observers<Form, FormProperty> observers_;
 };
+
+// Runs the work once no user action is running any more, as a message loop
+// would: a screen freed while its own click handler runs must outlive it.
+// Outside any user action the work waits for FlushIdleWork.
+void DeferUntilIdle(std::function<void()> work);
+// Runs the deferred work now; the host calls it when it is idle.
+void FlushIdleWork();
+
+// The forms that exist in this process, oldest first: what a renderer or a
+// scenario looks through to find a screen by its name. User-interface thread only.
+const std::vector<Form*>& liveForms();
+// The live form of that name (ignoring case), or null.
+Form* findLiveForm(const QString& name);
 
 } // namespace cmp::fw

@@ -1,6 +1,7 @@
 #include "framework/ui/scripted_ui_port.h"
 
 #include "framework/data/client_dataset.h"
+#include "framework/forms/form.h"
 
 #include <algorithm>
 
@@ -251,12 +252,20 @@ int ScriptedUiPort::showModal(Form& form)
     const std::optional<ModalAction> act = take<ModalAction>(prompt);
     if (!act)
         fail(QStringLiteral("A modal form needs actInNextModal, not a cancel:"), prompt);
-    return act->action(form);
+    form.beginModal();
+    const int result = act->action(form);
+    if (form.Modal() && result != mrNone)
+        form.SetModalResult(result);
+    if (form.Modal())
+        fail(QStringLiteral("The script left the modal form open:"), prompt);
+    return form.ModalResult();
 }
 
 void ScriptedUiPort::showModeless(Form& form)
 {
     record({UiEventKind::Modeless, {}, {}, {}, &form});
+    // The window comes up and becomes the active one, as on a screen.
+    form.Show();
 }
 
 } // namespace cmp::fw

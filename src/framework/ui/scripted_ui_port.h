@@ -58,7 +58,9 @@ public:
     void pickListNext(const QStringList& keys);
     void searchNext(const QString& field, const QString& text);
     void typePasswordNext(const QString& password);
-    // Runs the action on the next modal form; what it returns is the modal result.
+    // Starts the next modal form's run and acts on it. The run ends as on a
+    // screen, when a button sets the modal result; otherwise what the action
+    // returns is set as the result when it is done.
     void actInNextModal(std::function<int(Form&)> action);
     // Closes the next question, lookup, list, search or password prompt
     // without a choice.
@@ -80,6 +82,8 @@ public:
     bool openModule(const QString& moduleCode, const QVariantList& args) override;
     int showModal(Form& form) override;
     void showModeless(Form& form) override;
+    void setBusyCursor(bool busy) override { busyCursor_ = busy; }
+    bool busyCursor() const { return busyCursor_; }
 
 protected:
     void showProgress(const QString& text) override;
@@ -118,6 +122,7 @@ private:
 
     std::vector<UiEvent> events_;
     std::deque<Answer> answers_;
+    bool busyCursor_ = false;
 };
 
 } // namespace cmp::fw

@@ -145,6 +145,10 @@ public:
     virtual int showModal(Form& form) = 0;
     virtual void showModeless(Form& form) = 0;
 
+    // The hourglass while a screen is being prepared; a port without a
+    // pointer ignores it.
+    virtual void setBusyCursor(bool /*busy*/) {}
+
 protected:
     virtual void showProgress(const QString& text) = 0;
     virtual void hideProgress() = 0;

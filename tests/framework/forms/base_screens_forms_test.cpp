@@ -203,9 +203,8 @@ protected:
     int runModal(std::function<void(Form&)> actions)
     {
         ui.actInNextModal([&actions](Form& form) {
-            form.beginModal();
             actions(form);
-            return form.ModalResult();
+            return int(mrNone);
         });
         return uiPort().showModal(dialog);
     }

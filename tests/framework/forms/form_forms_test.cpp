@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include <memory>
+
 using namespace cmp::fw;
 
 namespace {
@@ -306,6 +308,14 @@ TEST_F(Pages, shouldReachControlsOnlyOnTheActivePageAndSwitchSilentlyByCode)
     EXPECT_EQ(pgcPadrao.ActivePageIndex(), 2);
 }
 
+TEST_F(Pages, shouldMoveAPageToAnotherPlaceInTheTabOrder)
+{
+    tshDadosSoli.SetPageIndex(0);
+    EXPECT_EQ(pgcPadrao.Pages(), (std::vector<TabSheet*>{&tshDadosSoli, &tshFilialSoli, &tshIncSoli}));
+    tshDadosSoli.SetPageIndex(99);
+    EXPECT_EQ(tshDadosSoli.PageIndex(), 2);
+}
+
 TEST_F(Pages, shouldStepThroughChoosablePagesWithCtrlTab)
 {
     pgcPadrao.SetActivePage(&tshFilialSoli);
@@ -449,6 +459,37 @@ TEST_F(Lifecycle, shouldFollowTheCloseActionChosenByOnClose)
     chosen = CloseAction::Free;
     EXPECT_TRUE(dialog.Close());
     EXPECT_EQ(releases, 1);
+}
+
+TEST(FormRelease, shouldFreeAFormThatClosesItselfOnlyAfterItsClickIsOver)
+{
+    auto owned = std::make_unique<Form>("frmLancaSoliCmp");
+    Form& form = *owned;
+    form.create<SpeedButton>("sbtFechar").OnClick = [&](Control&) {
+        form.Close();
+        EXPECT_TRUE(owned) << "still running its own handler";
+    };
+    form.OnClose = [](Form&, CloseAction& action) { action = CloseAction::Free; };
+    form.releaseRequested = [&](Form&) { DeferUntilIdle([&] { owned.reset(); }); };
+    form.Show();
+    EXPECT_EQ(findLiveForm("FRMLANCASOLICMP"), &form);
+
+    EXPECT_TRUE(form.userClick("sbtFechar"));
+
+    EXPECT_FALSE(owned);
+    EXPECT_EQ(findLiveForm("frmLancaSoliCmp"), nullptr);
+}
+
+TEST(FormRelease, shouldCloseByTheUserOnlyWhenTheCloseQueryAgrees)
+{
+    Form form("frmAlterQtde");
+    form.OnCloseQuery = [](Form&, bool&) { MensErro("Quantidade inválida.", true); };
+    form.Show();
+    EXPECT_FALSE(form.userClose()) << "an abort in the close query is the user's refusal";
+    EXPECT_TRUE(form.Visible());
+    form.OnCloseQuery = nullptr;
+    EXPECT_TRUE(form.userClose());
+    EXPECT_FALSE(form.Visible());
 }
 
 TEST(FormDestroy, shouldRunOnDestroyOnceBeforeFreeingTheControls)
