@@ -1,0 +1,283 @@
+// How the host enters the module and how its screens come and go, seen
+// through the scripted port: one main screen however often the module is
+// opened, a fresh one after it closed, the filter kept between uses, and the
+// close rules of the main screen.
+#include "approval/Cli_cmp03107.h"
+#include "framework/data/client_dataset.h"
+#include "framework/forms/base_screens.h"
+#include "framework/forms/containers.h"
+#include "framework/forms/data_controls.h"
+#include "framework/forms/menus.h"
+#include "framework/forms/standard_controls.h"
+#include "framework/ui/ui_port.h"
+#include "framework/ui/scripted_ui_port.h"
+#include "framework/ui/host_context.h"
+#include "module/Pkg_cmp03100.h"
+#include "requisition/Cli_cmp03100.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+using namespace cmp;
+using namespace cmp::fw;
+using Cli_cmp03100::frmLancaSoliCmp;
+using Cli_cmp03107::frmFiltroSolicita;
+
+namespace {
+
+class ModuleLifecycle : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        previousPort_ = SetUiPort(&ui);
+        HostContext context;
+        context.operatorCode = QStringLiteral("000000000001");
+        context.processingBranch = QStringLiteral("0004");
+        previousContext_ = SetHostContext(context);
+        Initialize();
+    }
+    void TearDown() override
+    {
+        Finalize();
+        SetUiPort(previousPort_);
+        SetHostContext(previousContext_);
+    }
+
+    // The filter opens on the main screen's first activation; cancelling it
+    // is what a user who only looks around does.
+    void cancelNextFilter()
+    {
+        ui.actInNextModal([this](Form& filter) {
+            EXPECT_EQ(filter.Name(), "frmFiltroSolicita");
+            EXPECT_FALSE(ui.busyCursor()) << "the hourglass is gone before a modal screen shows";
+            filter.userClick(QStringLiteral("sbtCancel"));
+            return int(mrNone);
+        });
+    }
+
+    Cli_cmp03100::TfrmLancaSoliCmp& openModule()
+    {
+        cancelNextFilter();
+        IniProc();
+        EXPECT_EQ(ui.pendingAnswers(), 0);
+        return *frmLancaSoliCmp;
+    }
+
+    int shownOf(UiEventKind kind) const
+    {
+        return int(std::count_if(ui.events().begin(), ui.events().end(),
+                                 [kind](const UiEvent& event) { return event.kind == kind; }));
+    }
+
+    ScriptedUiPort ui;
+
+private:
+    UiPort* previousPort_ = nullptr;
+    HostContext previousContext_;
+};
+
+TEST_F(ModuleLifecycle, shouldOpenOneMainScreenWithItsFilterOnFirstActivation)
+{
+    auto& screen = openModule();
+
+    EXPECT_TRUE(Cli_cmp03100::boStCriado);
+    EXPECT_EQ(screen.Caption(), "Lançamento de Solicitação de Compras");
+    EXPECT_TRUE(screen.Visible());
+    EXPECT_FALSE(ui.busyCursor());
+    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshFilialSoli);
+    EXPECT_EQ(screen.tshFilialSoli.PageIndex(), 0);
+    EXPECT_FALSE(screen.tshIncSoli.TabVisible());
+    EXPECT_FALSE(screen.mnuIncSoli.Visible());
+    ASSERT_TRUE(frmFiltroSolicita);
+    EXPECT_EQ(frmFiltroSolicita->Caption(), "Filtro de Solicitação de Compras");
+    EXPECT_FALSE(frmFiltroSolicita->Visible());
+    EXPECT_FALSE(Cli_cmp03107::boFiltroCriado) << "closing the filter clears its flag";
+    EXPECT_EQ(Cli_cmp03100::stIdPerAltSApr, "NNN") << "no branch listed yet";
+    EXPECT_EQ(Cli_cmp03100::stIdImpIncSolApr, "N");
+    ASSERT_TRUE(Cli_cmp03100::stlDtEntrega);
+}
+
+TEST_F(ModuleLifecycle, shouldShowTheOpenMainScreenAgainInsteadOfASecondOne)
+{
+    auto& screen = openModule();
+    screen.SetWindowState(WindowState::Minimized);
+
+    IniProc(); // no filter this time: it opens on the first activation only
+
+    EXPECT_EQ(frmLancaSoliCmp.get(), &screen);
+    EXPECT_EQ(screen.WindowState(), WindowState::Normal);
+    EXPECT_EQ(shownOf(UiEventKind::Modeless), 2);
+    EXPECT_EQ(shownOf(UiEventKind::Modal), 1);
+}
+
+TEST_F(ModuleLifecycle, shouldFreeTheMainScreenOnCloseAndOpenAFreshOneAfterwards)
+{
+    auto& first = openModule();
+
+    EXPECT_TRUE(first.userClick(QStringLiteral("sbtFechar")));
+
+    EXPECT_FALSE(Cli_cmp03100::boStCriado);
+    EXPECT_FALSE(frmLancaSoliCmp) << "released once the click was over";
+    EXPECT_FALSE(frmFiltroSolicita) << "the kept filter goes with the main screen";
+    EXPECT_FALSE(Cli_cmp03100::stlDtEntrega);
+    EXPECT_EQ(findLiveForm(QStringLiteral("frmLancaSoliCmp")), nullptr);
+
+    openModule();
+    EXPECT_TRUE(Cli_cmp03100::boStCriado);
+    EXPECT_EQ(shownOf(UiEventKind::Modal), 2) << "a fresh screen opens a fresh filter";
+}
+
+TEST_F(ModuleLifecycle, shouldReuseTheClosedFilterAndReapplyThePanelsOfTheParameters)
+{
+    auto& screen = openModule();
+    Form* filter = frmFiltroSolicita.get();
+    screen.cdsParaSupri.AddField(QStringLiteral("IDULTDESTSOL"), FieldType::String, 1);
+    screen.cdsParaSupri.AddField(QStringLiteral("IDULTCOMPSOL"), FieldType::String, 1);
+    screen.cdsParaSupri.CreateDataSet();
+    screen.cdsParaSupri.Append();
+    screen.cdsParaSupri.FieldByName(QStringLiteral("IDULTDESTSOL")).SetAsString("N");
+    screen.cdsParaSupri.FieldByName(QStringLiteral("IDULTCOMPSOL")).SetAsString("S");
+    screen.cdsParaSupri.Post();
+
+    cancelNextFilter();
+    Cli_cmp03107::CriaFiltroSolicita();
+
+    EXPECT_EQ(frmFiltroSolicita.get(), filter);
+    EXPECT_FALSE(screen.panDestino.Visible());
+    EXPECT_TRUE(screen.panComprador.Visible());
+    EXPECT_TRUE(screen.boFiltroAberto);
+}
+
+TEST_F(ModuleLifecycle, shouldRefuseToCloseWhileTheWizardLacksTheExtraJustification)
+{
+    auto& screen = openModule();
+    screen.tshIncSoli.SetTabVisible(true);
+    screen.pgcPadrao.SetActivePage(&screen.tshIncSoli);
+    screen.pgcIncSoli.SetActivePage(&screen.tshEntrega);
+    screen.chbExtra.SetChecked(true);
+
+    EXPECT_FALSE(screen.userClick(QStringLiteral("sbtFechar"))) << "the refusal ends the click";
+
+    EXPECT_TRUE(Cli_cmp03100::boStCriado);
+    ASSERT_TRUE(frmLancaSoliCmp);
+    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Justificativa deve ser informada."});
+    EXPECT_EQ(screen.pgcIncSoli.ActivePage(), &screen.tshPrincipal);
+    EXPECT_EQ(screen.ActiveControl(), &screen.edtDsJust);
+
+    screen.userType(QStringLiteral("edtDsJust"), QStringLiteral("Evento da diretoria"));
+    screen.userClick(QStringLiteral("sbtFechar"));
+    EXPECT_FALSE(frmLancaSoliCmp);
+}
+
+TEST_F(ModuleLifecycle, shouldRefuseToCloseAnExtraRequisitionWithoutTheBranchsJustification)
+{
+    auto& screen = openModule();
+    screen.cdsFilialSoli.CreateDataSet();
+    screen.cdsFilialSoli.Append();
+    screen.cdsFilialSoli.FieldByName(QStringLiteral("CDFILIAL")).SetAsString("0004");
+    screen.cdsFilialSoli.FieldByName(QStringLiteral("IDJUSSOLEXT")).SetAsString("S");
+    screen.cdsFilialSoli.Post();
+    screen.cdsSolicita.CreateDataSet();
+    screen.cdsSolicita.Append();
+    screen.cdsSolicita.FieldByName(QStringLiteral("IDSOLEXTRA")).SetAsString("S");
+    screen.cdsSolicita.Post();
+    screen.cdsJustSoli.CreateDataSet();
+
+    screen.userClick(QStringLiteral("sbtFechar"));
+
+    ASSERT_TRUE(frmLancaSoliCmp);
+    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Justificativa deve ser informada."});
+    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshDadosSoli);
+    EXPECT_EQ(screen.ActiveControl(), &screen.dbeNmJustSoli);
+
+    // A branch that does not ask for it lets the same requisition go.
+    screen.cdsFilialSoli.Edit();
+    screen.cdsFilialSoli.FieldByName(QStringLiteral("IDJUSSOLEXT")).SetAsString("N");
+    screen.cdsFilialSoli.Post();
+    screen.userClick(QStringLiteral("sbtFechar"));
+    EXPECT_FALSE(frmLancaSoliCmp);
+}
+
+TEST_F(ModuleLifecycle, shouldSilentlyStayOpenWhileARequisitionIsBeingIncluded)
+{
+    auto& screen = openModule();
+    screen.cdsDecisionProdutos.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
+    screen.cdsDecisionProdutos.CreateDataSet();
+    screen.cdsDecisionProdutos.AddIndex(QStringLiteral("IndCube"), QStringLiteral("CDPRODUTO"));
+    screen.panMensagem1.SetVisible(true);
+
+    screen.userClick(QStringLiteral("sbtFechar"));
+
+    ASSERT_TRUE(frmLancaSoliCmp);
+    EXPECT_TRUE(ui.texts(UiEventKind::Error).isEmpty());
+    EXPECT_FALSE(screen.cdsDecisionProdutos.HasIndex(QStringLiteral("IndCube")))
+        << "the matrix index goes whenever the close query passes";
+}
+
+TEST_F(ModuleLifecycle, shouldConnectToTheServerTheHostNames)
+{
+    static int argc = 1;
+    static char name[] = "module_lifecycle_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication http(argc, argv); // the HTTP transport runs on Qt's network stack
+    HostContext context = hostContext();
+    context.webURL = QStringLiteral("127.0.0.1");
+    context.webPort = 1; // nothing listens: the failure waits for the first call
+    SetHostContext(context);
+
+    auto& screen = openModule();
+
+    EXPECT_EQ(screen.netLancaSoliCmp.WebURL(), "127.0.0.1");
+    EXPECT_EQ(screen.netCompras.WebPort(), 1);
+    EXPECT_FALSE(screen.netLancaSoliCmp.Connected());
+    EXPECT_FALSE(screen.netLancaSoliCmp.Call(QStringLiteral("GetServerInfo")).ok);
+}
+
+TEST_F(ModuleLifecycle, shouldTellTheUserWhenAnotherModuleIsNotInstalled)
+{
+    EXPECT_FALSE(LoadBPL(QStringLiteral("SUP01717"), {QStringLiteral("0004"), 3}));
+    ASSERT_EQ(ui.events().size(), 2u);
+    EXPECT_EQ(ui.events()[0].kind, UiEventKind::Module);
+    EXPECT_EQ(ui.events()[0].text, "SUP01717");
+    EXPECT_EQ(ui.events()[0].args, (QVariantList{QStringLiteral("0004"), 3}));
+    EXPECT_EQ(ui.texts(UiEventKind::Error),
+              QStringList{"Módulo SUP01717 não está disponível nesta instalação."});
+}
+
+} // namespace
+
+namespace {
+
+// A dialog of the kind that is new on every call.
+class TfrmInsDtEntSol : public TfrmRotiGeral
+{
+public:
+    TfrmInsDtEntSol() : TfrmRotiGeral(QStringLiteral("frmInsDtEntSol"), QStringLiteral("CMP03101"))
+    {
+        OnCreate = [](Form&) { ++created; };
+    }
+    ~TfrmInsDtEntSol() override { Destroy(); }
+    static inline int created = 0;
+};
+
+TEST_F(ModuleLifecycle, shouldShowANewDialogOnEveryCallAndFreeItAfterwards)
+{
+    TfrmInsDtEntSol::created = 0;
+    for (int call = 0; call < 2; ++call)
+        ui.actInNextModal([this](Form& dialog) {
+            EXPECT_FALSE(ui.busyCursor());
+            dialog.userClick(QStringLiteral("sbtConfirma"));
+            return int(mrNone);
+        });
+
+    EXPECT_EQ(module::ShowNewModal<TfrmInsDtEntSol>(), mrOk);
+    EXPECT_EQ(module::ShowNewModal<TfrmInsDtEntSol>(), mrOk);
+
+    EXPECT_EQ(TfrmInsDtEntSol::created, 2);
+    EXPECT_EQ(findLiveForm(QStringLiteral("frmInsDtEntSol")), nullptr);
+    EXPECT_FALSE(ui.busyCursor());
+}
+
+} // namespace
