@@ -74,6 +74,12 @@ const std::vector<Form*>& liveForms()
     return forms();
 }
 
+bool IsLiveForm(const Form* form)
+{
+    return std::find(forms().begin(), forms().end(), form) != forms().end() &&
+           !form->destroyed_;
+}
+
 Form* findLiveForm(const QString& name)
 {
     for (Form* form : forms())

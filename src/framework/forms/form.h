@@ -210,6 +210,7 @@ private:
     bool modal_ = false;
     int modalResult_ = mrNone;
     bool destroyed_ = false;
+    friend bool IsLiveForm(const Form* form);
     Observers<Form, FormProperty> observers_;
 };
 
@@ -225,5 +226,8 @@ void FlushIdleWork();
 const std::vector<Form*>& liveForms();
 // The live form of that name (ignoring case), or null.
 Form* findLiveForm(const QString& name);
+// Whether the form still exists with its controls: a window or watcher that
+// may outlive its form asks before it touches it.
+bool IsLiveForm(const Form* form);
 
 } // namespace cmp::fw

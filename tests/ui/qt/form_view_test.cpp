@@ -1,0 +1,405 @@
+// tests/ui/qt/form_view_test.cpp
+#include "ui/qt/form_view.h"
+
+#include "framework/core/abort.h"
+#include "framework/data/client_dataset.h"
+#include "framework/forms/buttons.h"
+#include "framework/forms/containers.h"
+#include "framework/forms/data_controls.h"
+#include "framework/forms/form.h"
+#include "framework/forms/menus.h"
+#include "framework/forms/standard_controls.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace cmp::ui {
+namespace {
+
+using namespace cmp::fw;
+
+// The application of the whole run, gone before the process's statics are.
+class Application : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "form_view_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
+
+// A filter dialog in miniature: code with a lookup button and a name, a
+// date, a quantity, options, notes, pages, a command bar and a menu.
+class SampleForm : public Form
+{
+public:
+    SampleForm() : Form(QStringLiteral("frmAmostra"))
+    {
+        SetCaption(QStringLiteral("Amostra"));
+        mnuPadrao.SetCaption({});
+        mnuOperacao.SetCaption(QStringLiteral("&Operação"));
+        mnuAlterar.SetCaption(QStringLiteral("&Alterar"));
+        mnuAlterar.SetShortCut(QStringLiteral("F2"));
+        sbtConfirmar.SetHint(QStringLiteral("Confirmar"));
+        grbDados.SetCaption(QStringLiteral("Dados"));
+        lblCodigo.SetCaption(QStringLiteral("Código"));
+        medCodigo.SetEditMask(QStringLiteral("99.99.999.999;0; "));
+        cbxTipo.SetItems({QStringLiteral("Manual"), QStringLiteral("Automática")});
+        chkExtra.SetCaption(QStringLiteral("Extra"));
+        rbtTodas.SetCaption(QStringLiteral("Todas"));
+        rbtLista.SetCaption(QStringLiteral("Lista"));
+        tshPrincipal.SetCaption(QStringLiteral("Principal"));
+        tshEntrega.SetCaption(QStringLiteral("Entrega"));
+        pgcPaginas.SetActivePage(&tshPrincipal);
+        mnuTodos.SetCaption(QStringLiteral("Todos"));
+        sbtOpcoes.DropdownMenu = &pmnOpcoes;
+        lblMensagem.SetCaption(QStringLiteral("Incluindo solicitação de compras"));
+        aniMensagem.SetResourceName(QStringLiteral("busca.avi"));
+        panMensagem.SetVisible(false);
+    }
+    ~SampleForm() override { Destroy(); }
+
+    fw::MainMenu& mnuPadrao = create<fw::MainMenu>(QStringLiteral("mnuPadrao"));
+    MenuItem& mnuOperacao = create<MenuItem>(QStringLiteral("mnuOperacao"), &mnuPadrao);
+    MenuItem& mnuAlterar = create<MenuItem>(QStringLiteral("mnuAlterar"), &mnuOperacao);
+    Panel& panBotoes = create<Panel>(QStringLiteral("panBotoes"));
+    SpeedButton& sbtConfirmar = create<SpeedButton>(QStringLiteral("sbtConfirmar"), &panBotoes);
+    PageControl& pgcPaginas = create<PageControl>(QStringLiteral("pgcPaginas"));
+    TabSheet& tshPrincipal = create<TabSheet>(QStringLiteral("tshPrincipal"), &pgcPaginas);
+    TabSheet& tshEntrega = create<TabSheet>(QStringLiteral("tshEntrega"), &pgcPaginas);
+    GroupBox& grbDados = create<GroupBox>(QStringLiteral("grbDados"), &tshPrincipal);
+    Label& lblCodigo = create<Label>(QStringLiteral("lblCodigo"), &grbDados);
+    MaskEdit& medCodigo = create<MaskEdit>(QStringLiteral("medCodigo"), &grbDados);
+    LookupButton& btnCodigo = create<LookupButton>(QStringLiteral("btnCodigo"), &grbDados);
+    Edit& edtNome = create<Edit>(QStringLiteral("edtNome"), &grbDados);
+    DateEdit& depEntrega = create<DateEdit>(QStringLiteral("depEntrega"), &grbDados);
+    NumberEdit& nedQuantidade = create<NumberEdit>(QStringLiteral("nedQuantidade"), &grbDados);
+    ComboBox& cbxTipo = create<ComboBox>(QStringLiteral("cbxTipo"), &grbDados);
+    CheckBox& chkExtra = create<CheckBox>(QStringLiteral("chkExtra"), &grbDados);
+    RadioButton& rbtTodas = create<RadioButton>(QStringLiteral("rbtTodas"), &grbDados);
+    RadioButton& rbtLista = create<RadioButton>(QStringLiteral("rbtLista"), &grbDados);
+    Memo& memObservacao = create<Memo>(QStringLiteral("memObservacao"), &tshEntrega);
+    PopupMenu& pmnOpcoes = create<PopupMenu>(QStringLiteral("pmnOpcoes"));
+    MenuItem& mnuTodos = create<MenuItem>(QStringLiteral("mnuTodos"), &pmnOpcoes);
+    SpeedButton& sbtOpcoes = create<SpeedButton>(QStringLiteral("sbtOpcoes"), &panBotoes);
+    Panel& panMensagem = create<Panel>(QStringLiteral("panMensagem"));
+    Label& lblMensagem = create<Label>(QStringLiteral("lblMensagem"), &panMensagem);
+    Image& aniMensagem = create<Image>(QStringLiteral("aniMensagem"), &panMensagem);
+};
+
+class FormViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        previousPresenter_ = SetErrorPresenter([this](const QString& text) { shown << text; });
+        view = std::make_unique<FormView>(form);
+        view->show();
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+        form.Show();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        SetErrorPresenter(previousPresenter_);
+    }
+
+    template <class W> W* widget(const QString& name) const { return view->findChild<W*>(name); }
+
+    SampleForm form;
+    std::unique_ptr<FormView> view;
+    QStringList shown;
+
+private:
+    ErrorPresenter previousPresenter_;
+};
+
+TEST_F(FormViewTest, shouldRenderEveryControlAsItsWidgetNamedAfterIt)
+{
+    EXPECT_TRUE(widget<QLineEdit>("edtNome"));
+    EXPECT_TRUE(widget<QLineEdit>("nedQuantidade"));
+    EXPECT_TRUE(widget<QPlainTextEdit>("memObservacao"));
+    EXPECT_TRUE(widget<QCheckBox>("chkExtra"));
+    EXPECT_TRUE(widget<QRadioButton>("rbtLista"));
+    EXPECT_EQ(widget<QComboBox>("cbxTipo")->count(), 2);
+    EXPECT_EQ(widget<QGroupBox>("grbDados")->title(), "Dados");
+    EXPECT_EQ(widget<QLabel>("lblCodigo")->buddy(), widget<QLineEdit>("medCodigo"));
+    EXPECT_TRUE(widget<QLineEdit>("medCodigo")->inputMask().startsWith("00.00.000.000"));
+    EXPECT_EQ(widget<QLineEdit>("depEntrega")->displayText(), "__/__/____");
+    EXPECT_EQ(view->windowTitle(), "Amostra");
+
+    auto* pages = widget<QTabWidget>("pgcPaginas");
+    ASSERT_EQ(pages->count(), 2);
+    EXPECT_EQ(pages->tabText(1), "Entrega");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "tshPrincipal");
+
+    // Speed buttons leave the focus where it is and explain themselves in a tip.
+    auto* confirm = widget<QToolButton>("sbtConfirmar");
+    EXPECT_EQ(confirm->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(confirm->toolTip(), "Confirmar");
+    EXPECT_FALSE(confirm->icon().isNull());
+    EXPECT_TRUE(widget<QToolButton>("btnCodigo"));
+
+    auto* entry = view->findChild<QAction*>("mnuAlterar");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->text(), "&Alterar\tF2");
+    EXPECT_TRUE(view->findChild<QMenuBar*>("mnuPadrao"));
+}
+
+TEST_F(FormViewTest, shouldShowTheBusyPanelWithItsAnimationWhenAsked)
+{
+    auto* panel = widget<QWidget>("panMensagem");
+    EXPECT_TRUE(widget<QProgressBar>("aniMensagem"));
+    EXPECT_FALSE(panel->isVisible());
+    form.panMensagem.SetVisible(true);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(widget<QLabel>("lblMensagem")->isVisible());
+}
+
+TEST_F(FormViewTest, shouldOpenADropDownMenuUnderItsButton)
+{
+    int picks = 0;
+    form.mnuTodos.OnClick = [&](Control&) { ++picks; };
+    widget<QToolButton>("sbtOpcoes")->click();
+    auto* menu = widget<QMenu>("pmnOpcoes");
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->isVisible());
+    menu->findChild<QAction*>("mnuTodos")->trigger();
+    EXPECT_EQ(picks, 1);
+    menu->hide();
+}
+
+TEST_F(FormViewTest, shouldFollowControlChangesInTheWidgets)
+{
+    form.edtNome.SetText(QStringLiteral("Feijão"));
+    form.medCodigo.SetText(QStringLiteral("0101001"));
+    form.depEntrega.SetDate(QDate(2026, 12, 7));
+    form.chkExtra.SetChecked(true);
+    form.cbxTipo.SetItemIndex(1);
+    form.memObservacao.SetLines({QStringLiteral("a"), QStringLiteral("b")});
+    form.lblCodigo.SetCaption(QStringLiteral("Produto"));
+    EXPECT_EQ(widget<QLineEdit>("edtNome")->text(), "Feijão");
+    EXPECT_EQ(widget<QLineEdit>("medCodigo")->displayText(), "01.01.001.   ");
+    EXPECT_EQ(widget<QLineEdit>("depEntrega")->text(), "07/12/2026");
+    EXPECT_TRUE(widget<QCheckBox>("chkExtra")->isChecked());
+    EXPECT_EQ(widget<QComboBox>("cbxTipo")->currentText(), "Automática");
+    EXPECT_EQ(widget<QPlainTextEdit>("memObservacao")->toPlainText(), "a\nb");
+    EXPECT_EQ(widget<QLabel>("lblCodigo")->text(), "Produto");
+
+    form.edtNome.SetEnabled(false);
+    form.chkExtra.SetVisible(false);
+    form.mnuAlterar.SetEnabled(false);
+    EXPECT_FALSE(widget<QLineEdit>("edtNome")->isEnabled());
+    EXPECT_FALSE(widget<QCheckBox>("chkExtra")->isVisible());
+    EXPECT_FALSE(view->findChild<QAction*>("mnuAlterar")->isEnabled());
+
+    form.edtNome.SetColor(ColorRole::Required);
+    auto* name = widget<QLineEdit>("edtNome");
+    EXPECT_EQ(name->palette().color(QPalette::Base), name->palette().color(QPalette::ToolTipBase));
+}
+
+TEST_F(FormViewTest, shouldShowPagesAsTheirPageControlSays)
+{
+    auto* pages = widget<QTabWidget>("pgcPaginas");
+    form.pgcPaginas.SetActivePage(&form.tshEntrega);
+    EXPECT_EQ(pages->currentIndex(), 1);
+
+    form.tshPrincipal.SetTabVisible(false);
+    EXPECT_FALSE(pages->isTabVisible(0));
+    form.tshPrincipal.SetEnabled(false);
+    EXPECT_FALSE(pages->isTabEnabled(0));
+
+    // A hidden tab may still be the active page, as wizards use it.
+    form.pgcPaginas.SetActivePage(&form.tshPrincipal);
+    EXPECT_EQ(pages->currentIndex(), 0);
+
+    form.tshEntrega.SetPageIndex(0);
+    EXPECT_EQ(pages->widget(0)->objectName(), "tshEntrega");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "tshPrincipal");
+}
+
+TEST_F(FormViewTest, shouldLetThePageControlDecideWhenTheUserPicksATab)
+{
+    bool allow = false;
+    form.pgcPaginas.OnChanging = [&](PageControl&, bool& allowChange) { allowChange = allow; };
+    auto* pages = widget<QTabWidget>("pgcPaginas");
+
+    pages->setCurrentIndex(1);
+    EXPECT_EQ(form.pgcPaginas.ActivePage(), &form.tshPrincipal);
+    EXPECT_EQ(pages->currentIndex(), 0);
+
+    allow = true;
+    pages->setCurrentIndex(1);
+    EXPECT_EQ(form.pgcPaginas.ActivePage(), &form.tshEntrega);
+}
+
+TEST_F(FormViewTest, shouldPassTypingToTheControlAndRunItsEvents)
+{
+    QStringList events;
+    form.edtNome.OnChange = [&](Control& c) { events << "change " + c.Text(); };
+    form.edtNome.OnExit = [&](Control&) { events << "exit"; };
+    // Letters are refused as they are typed.
+    form.edtNome.OnKeyPress = [](Control&, QChar& key) {
+        if (key.isDigit())
+            key = QChar();
+    };
+    auto* name = widget<QLineEdit>("edtNome");
+    name->setFocus();
+    QTest::keyClicks(name, "ab1c");
+    EXPECT_EQ(form.edtNome.Text(), "abc");
+    EXPECT_EQ(name->text(), "abc");
+    EXPECT_EQ(form.ActiveControl(), &form.edtNome);
+
+    QTest::keyClick(name, Qt::Key_Tab);
+    EXPECT_EQ(events.last(), "exit");
+    EXPECT_TRUE(events.contains("change abc"));
+    EXPECT_EQ(form.ActiveControl(), &form.depEntrega);
+
+    auto* code = widget<QLineEdit>("medCodigo");
+    code->setFocus();
+    code->setCursorPosition(0);
+    QTest::keyClicks(code, "0101001");
+    EXPECT_EQ(form.medCodigo.Text(), "0101001");
+
+    auto* quantity = widget<QLineEdit>("nedQuantidade");
+    quantity->setFocus();
+    QTest::keyClicks(quantity, "12,5");
+    EXPECT_DOUBLE_EQ(form.nedQuantidade.Value(), 12.5);
+}
+
+TEST_F(FormViewTest, shouldPassClicksAndChoicesToTheControls)
+{
+    int clicks = 0;
+    form.chkExtra.OnClick = [&](Control&) { ++clicks; };
+    widget<QCheckBox>("chkExtra")->click();
+    EXPECT_TRUE(form.chkExtra.Checked());
+    EXPECT_EQ(clicks, 1);
+
+    form.rbtTodas.SetChecked(true);
+    widget<QRadioButton>("rbtLista")->click();
+    EXPECT_TRUE(form.rbtLista.Checked());
+    EXPECT_FALSE(widget<QRadioButton>("rbtTodas")->isChecked());
+
+    auto* kind = widget<QComboBox>("cbxTipo");
+    kind->activated(1);
+    EXPECT_EQ(form.cbxTipo.ItemIndex(), 1);
+
+    int confirmations = 0;
+    form.sbtConfirmar.OnClick = [&](Control&) { ++confirmations; };
+    widget<QToolButton>("sbtConfirmar")->click();
+    view->findChild<QAction*>("mnuAlterar")->trigger();
+    EXPECT_EQ(confirmations, 1);
+}
+
+TEST_F(FormViewTest, shouldKeepTheFocusWhereALeavingCheckRefuses)
+{
+    form.edtNome.OnExit = [](Control&) { MensErro(QStringLiteral("Nome inválido."), true); };
+    auto* name = widget<QLineEdit>("edtNome");
+    name->setFocus();
+    ASSERT_EQ(form.ActiveControl(), &form.edtNome);
+
+    widget<QLineEdit>("nedQuantidade")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(shown, QStringList{"Nome inválido."});
+    EXPECT_EQ(form.ActiveControl(), &form.edtNome);
+    EXPECT_TRUE(name->hasFocus());
+}
+
+TEST_F(FormViewTest, shouldRouteKeysToMenusFormAndControl)
+{
+    int alterations = 0;
+    form.mnuAlterar.OnClick = [&](Control&) { ++alterations; };
+    QStringList keys;
+    form.KeyPreview = true;
+    form.OnKeyDown = [&](Form&, Key& key, Shift) {
+        if (key == Qt::Key_F9)
+            keys << "form F9";
+    };
+    form.edtNome.OnKeyDown = [&](Control&, Key& key, Shift shift) {
+        if (key == Qt::Key_F9 && shift == Qt::NoModifier)
+            keys << "edit F9";
+    };
+    auto* name = widget<QLineEdit>("edtNome");
+    name->setFocus();
+
+    QTest::keyClick(name, Qt::Key_F2);
+    EXPECT_EQ(alterations, 1);
+    QTest::keyClick(name, Qt::Key_F9);
+    EXPECT_EQ(keys, (QStringList{"form F9", "edit F9"}));
+
+    // Up and Down choose in a combo box through the control.
+    auto* kind = widget<QComboBox>("cbxTipo");
+    kind->setFocus();
+    QTest::keyClick(kind, Qt::Key_Down);
+    EXPECT_EQ(form.cbxTipo.ItemIndex(), 0);
+    EXPECT_EQ(kind->currentIndex(), 0);
+}
+
+TEST(DataAwareView, shouldWriteWhatIsTypedToTheCurrentRecord)
+{
+    ClientDataSet items;
+    items.AddField(QStringLiteral("DSOBSERVACAO"), FieldType::String, 40);
+    items.AddField(QStringLiteral("IDEXTRA"), FieldType::String, 1);
+    items.CreateDataSet();
+    items.Append();
+    items.FieldByName(QStringLiteral("DSOBSERVACAO")).SetAsString(QStringLiteral("Urgente"));
+    items.FieldByName(QStringLiteral("IDEXTRA")).SetAsString(QStringLiteral("N"));
+    items.Post();
+    DataSource source(&items);
+    Form form(QStringLiteral("frmItem"));
+    auto& note = form.create<DBEdit>(QStringLiteral("dbeObservacao"));
+    note.SetDataSource(&source);
+    note.SetDataField(QStringLiteral("DSOBSERVACAO"));
+    auto& extra = form.create<DBCheckBox>(QStringLiteral("dckExtra"));
+    extra.SetDataSource(&source);
+    extra.SetDataField(QStringLiteral("IDEXTRA"));
+    FormView view(form);
+    form.Show();
+
+    auto* edit = view.findChild<QLineEdit*>("dbeObservacao");
+    EXPECT_EQ(edit->text(), "Urgente");
+    edit->selectAll();
+    QTest::keyClicks(edit, "Normal");
+    view.findChild<QCheckBox*>("dckExtra")->click();
+    EXPECT_EQ(items.FieldByName(QStringLiteral("DSOBSERVACAO")).AsString(), "Normal");
+    EXPECT_EQ(items.FieldByName(QStringLiteral("IDEXTRA")).AsString(), "S");
+
+    items.Cancel();
+    EXPECT_EQ(edit->text(), "Urgente");
+}
+
+TEST_F(FormViewTest, shouldMoveTheWidgetFocusWithTheForm)
+{
+    form.SetFocus(form.nedQuantidade);
+    EXPECT_TRUE(widget<QLineEdit>("nedQuantidade")->hasFocus());
+}
+
+} // namespace
+} // namespace cmp::ui

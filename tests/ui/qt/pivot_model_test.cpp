@@ -1,0 +1,174 @@
+#include "ui/qt/pivot_model.h"
+
+#include "framework/data/client_dataset.h"
+#include "framework/forms/form.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QColor>
+#include <QPalette>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace cmp::ui {
+namespace {
+
+// The application of the whole run, gone before the process's statics are.
+class Application : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "pivot_model_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
+
+using fw::DecisionGrid;
+using fw::FieldType;
+
+class PivotModelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        items.AddField("CDPRODUTO", FieldType::String, 10);
+        items.AddField("DTENTREGA", FieldType::Date);
+        items.AddField("QTSOLI", FieldType::Float);
+        items.CreateDataSet();
+        add("0101", 7, 5);
+        add("0101", 8, 2.5);
+        add("0202", 7, 0);
+        add("0303", 8, QVariant()); // a product without any quantity
+        build();
+    }
+
+    void add(const QString& product, int day, const QVariant& quantity)
+    {
+        items.Append();
+        items.FieldByName("CDPRODUTO").SetValue(product);
+        items.FieldByName("DTENTREGA").SetValue(QDate(2026, 12, day));
+        items.FieldByName("QTSOLI").SetValue(quantity);
+        items.Post();
+    }
+
+    void build() { grid.Build(items, "CDPRODUTO", "DTENTREGA", "QTSOLI"); }
+
+    QString text(int row, int column) const { return model.index(row, column).data().toString(); }
+    QVariant background(int row, int column) const
+    {
+        return model.index(row, column).data(Qt::BackgroundRole);
+    }
+
+    fw::ClientDataSet items{"cdsMatriz"};
+    fw::Form form{"frmMatriz"};
+    DecisionGrid& grid = form.create<DecisionGrid>("dcgMatriz");
+    PivotModel model{grid};
+};
+
+TEST_F(PivotModelTest, shouldShowLabelsAsHeadersAndSumsWithTotalsWhereTheGridPutsThem)
+{
+    ASSERT_EQ(model.rowCount(), 4);
+    ASSERT_EQ(model.columnCount(), 3);
+    const QStringList columns = {"07/12/2026", "08/12/2026", "Sum"};
+    const QStringList rows = {"0101", "0202", "0303", "Sum"};
+    for (int i = 0; i < columns.size(); ++i)
+        EXPECT_EQ(model.headerData(i, Qt::Horizontal).toString(), columns[i]);
+    for (int i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(model.headerData(i, Qt::Vertical).toString(), rows[i]);
+
+    const QStringList table[] = {{"5,000", "2,500", "7,500"},
+                                 {"0,000", "", "0,000"},
+                                 {"", "", ""},
+                                 {"5,000", "2,500", "7,500"}};
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 3; ++col)
+            EXPECT_EQ(text(row, col), table[row][col]) << row << "," << col;
+    EXPECT_EQ(model.index(0, 0).data(Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+TEST_F(PivotModelTest, shouldPaintTheColoursOfTheDrawCellHook)
+{
+    const QColor info = QGuiApplication::palette().color(QPalette::ToolTipBase);
+    EXPECT_EQ(background(0, 0).value<QColor>(), info);
+    EXPECT_EQ(background(0, 2).value<QColor>(), QColor(Qt::lightGray));
+    EXPECT_EQ(background(3, 2).value<QColor>(), QColor(Qt::lightGray));
+    EXPECT_FALSE(model.headerData(0, Qt::Vertical, Qt::BackgroundRole).isValid());
+
+    grid.OnDrawCell = [](DecisionGrid& g, int col, int row, DecisionGrid::CellDraw& draw) {
+        if (g.RowLabel(row) == "0202" && (g.Kind(col, row) == DecisionGrid::CellKind::RowLabel ||
+                                          g.Kind(col, row) == DecisionGrid::CellKind::Data)) {
+            draw.color = DecisionGrid::CellColor::Yellow;
+            draw.text = "*" + draw.text;
+        }
+    };
+    EXPECT_EQ(background(1, 0).value<QColor>(), QColor(Qt::yellow));
+    EXPECT_EQ(text(1, 0), "*0,000");
+    EXPECT_EQ(model.headerData(1, Qt::Vertical, Qt::BackgroundRole).value<QColor>(),
+              QColor(Qt::yellow));
+    EXPECT_EQ(model.headerData(1, Qt::Vertical).toString(), "*0202");
+    EXPECT_EQ(background(0, 0).value<QColor>(), info);
+}
+
+TEST_F(PivotModelTest, shouldFollowRebuildsTotalsAndSparseRowsAsAValidModel)
+{
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+
+    // A quantity typed into a cell rebuilds the same shape: no reset.
+    items.First();
+    items.Edit();
+    items.FieldByName("QTSOLI").SetValue(6.0);
+    items.Post();
+    build();
+    EXPECT_EQ(text(0, 0), "6,000");
+    EXPECT_EQ(text(3, 2), "8,500");
+    EXPECT_EQ(resets.count(), 0);
+
+    grid.SetRowTotals(fw::TotalPlacement::First);
+    EXPECT_EQ(model.headerData(0, Qt::Vertical).toString(), "Sum");
+    EXPECT_EQ(text(0, 2), "8,500");
+
+    grid.SetSparseRows(true);
+    EXPECT_EQ(model.rowCount(), 3) << "the product without quantities is hidden";
+    grid.SetColTotals(fw::TotalPlacement::Hidden);
+    EXPECT_EQ(model.columnCount(), 2);
+    add("0404", 9, 1);
+    build();
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.columnCount(), 3);
+    grid.Clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.columnCount(), 0);
+    EXPECT_FALSE(model.selectedIndex().isValid());
+}
+
+TEST_F(PivotModelTest, shouldMirrorTheSelectionOfTheGridBothWays)
+{
+    EXPECT_EQ(model.selectedIndex(), model.index(0, 0));
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    grid.SelectCell(2, 3);
+    EXPECT_EQ(model.selectedIndex(), model.index(2, 1));
+    EXPECT_EQ(changed.count(), 2) << "the cell left and the cell reached repaint";
+
+    EXPECT_TRUE(model.select(model.index(1, 2)));
+    EXPECT_EQ(grid.Col(), 3);
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_FALSE(model.select(QModelIndex()));
+    EXPECT_EQ(grid.Row(), 2);
+}
+
+} // namespace
+} // namespace cmp::ui

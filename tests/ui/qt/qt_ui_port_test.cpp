@@ -1,0 +1,393 @@
+// tests/ui/qt/qt_ui_port_test.cpp
+#include "ui/qt/qt_ui_port.h"
+
+#include "framework/data/client_dataset.h"
+#include "framework/forms/base_screens.h"
+#include "framework/forms/buttons.h"
+#include "framework/forms/form.h"
+#include "framework/forms/standard_controls.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <functional>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace cmp::ui {
+namespace {
+
+using namespace cmp::fw;
+
+// The application of the whole run, gone before the process's statics are.
+class Application : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "qt_ui_port_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
+
+// Acts on the modal window the port opens next, as a person would.
+void whenModalOpens(std::function<void(QWidget&)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_TRUE(modal);
+        act(*modal);
+    });
+}
+
+void press(QWidget& window, const QString& caption)
+{
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->text() == caption) {
+            button->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << caption.toStdString();
+}
+
+class Dialog : public Form
+{
+public:
+    Dialog() : Form(QStringLiteral("frmDialogo"))
+    {
+        SetCaption(QStringLiteral("Diálogo"));
+        btnOk.ModalResult = mrOk;
+    }
+    ~Dialog() override { Destroy(); }
+
+    Edit& edtValor = create<Edit>(QStringLiteral("edtValor"));
+    BitBtn& btnOk = create<BitBtn>(QStringLiteral("btnOk"));
+};
+
+class QtUiPortTest : public ::testing::Test
+{
+protected:
+    QtUiPort port;
+};
+
+TEST_F(QtUiPortTest, shouldEndAModalFormWithTheResultItsButtonSets)
+{
+    Dialog dialog;
+    whenModalOpens([](QWidget& window) {
+        EXPECT_EQ(window.windowTitle(), "Diálogo");
+        auto* value = window.findChild<QLineEdit*>("edtValor");
+        QTest::keyClicks(value, "42");
+        window.findChild<QToolButton*>("btnOk")->click();
+    });
+    EXPECT_EQ(port.showModal(dialog), mrOk);
+    EXPECT_EQ(dialog.edtValor.Text(), "42");
+    EXPECT_FALSE(dialog.Modal());
+    EXPECT_FALSE(dialog.Visible());
+}
+
+class Filter : public TfrmRotiGeral
+{
+public:
+    Filter() : TfrmRotiGeral(QStringLiteral("frmFiltro"), QStringLiteral("CMP99999")) {}
+    ~Filter() override { Destroy(); }
+
+    Edit& edtCodigo = create<Edit>(QStringLiteral("edtCodigo"));
+};
+
+TEST_F(QtUiPortTest, shouldCancelADialogByEscInAnyOfItsFields)
+{
+    Filter filter;
+    whenModalOpens([](QWidget& window) {
+        QTest::keyClick(window.findChild<QLineEdit*>("edtCodigo"), Qt::Key_Escape);
+    });
+    EXPECT_EQ(port.showModal(filter), mrCancel);
+}
+
+TEST_F(QtUiPortTest, shouldAskTheFormWhenItsDialogIsClosed)
+{
+    Dialog dialog;
+    int queries = 0;
+    dialog.OnCloseQuery = [&](Form&, bool& canClose) { canClose = ++queries > 1; };
+    whenModalOpens([](QWidget& window) {
+        window.close(); // refused: the dialog stays
+        EXPECT_TRUE(window.isVisible());
+        window.close();
+    });
+    EXPECT_EQ(port.showModal(dialog), mrCancel);
+    EXPECT_EQ(queries, 2);
+}
+
+TEST_F(QtUiPortTest, shouldAnswerQuestionsByTheButtonPressed)
+{
+    whenModalOpens([](QWidget& box) { press(box, "Não"); });
+    EXPECT_EQ(port.ask({QStringLiteral("Confirma?")}), MsgButton::No);
+
+    whenModalOpens([](QWidget& box) { press(box, "Repor"); });
+    EXPECT_EQ(port.askCustom({QStringLiteral("Quantidade?"),
+                              MsgType::Confirmation,
+                              {QStringLiteral("Somar"), QStringLiteral("Repor")}}),
+              firstCustomAnswer + 1);
+
+    whenModalOpens([](QWidget& box) { press(box, "Somar"); });
+    EXPECT_EQ(port.askCustom({QStringLiteral("Quantidade?"),
+                              MsgType::Confirmation,
+                              {QStringLiteral("Somar"), QStringLiteral("Repor")}}),
+              firstCustomAnswer);
+
+    // Closing the box chooses nothing.
+    whenModalOpens([](QWidget& box) { box.close(); });
+    EXPECT_EQ(port.ask({QStringLiteral("Confirma?")}), MsgButton::None);
+    whenModalOpens([](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(port.askCustom({QStringLiteral("Quantidade?"),
+                              MsgType::Confirmation,
+                              {QStringLiteral("Somar"), QStringLiteral("Repor")}}),
+              0);
+}
+
+TEST_F(QtUiPortTest, shouldShowStandardButtonsInOrderWithPortugueseCaptions)
+{
+    QStringList captions;
+    whenModalOpens([&](QWidget& box) {
+        for (QAbstractButton* button : box.findChildren<QAbstractButton*>())
+            if (button->isVisible())
+                captions << button->text();
+        press(box, "Todos");
+    });
+    EXPECT_EQ(port.ask({QStringLiteral("Excluir?"),
+                        MsgType::Warning,
+                        {MsgButton::Yes, MsgButton::No, MsgButton::All, MsgButton::Cancel}}),
+              MsgButton::All);
+    EXPECT_EQ(captions, (QStringList{"Sim", "Não", "Todos", "Cancelar"}));
+}
+
+class RecordsTest : public QtUiPortTest
+{
+protected:
+    void SetUp() override
+    {
+        products.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
+        products.AddField(QStringLiteral("NMPRODUTO"), FieldType::String, 40);
+        products.AddField(QStringLiteral("NRNIVEL"), FieldType::Integer).Visible = false;
+        products.CreateDataSet();
+        const struct
+        {
+            const char* code;
+            const char* name;
+            int level;
+        } rows[] = {{"01", "Arroz", 1}, {"02", "Banana", 2}, {"03", "Batata", 2}};
+        for (const auto& row : rows) {
+            products.Append();
+            products.FieldByName(QStringLiteral("CDPRODUTO"))
+                .SetAsString(QString::fromUtf8(row.code));
+            products.FieldByName(QStringLiteral("NMPRODUTO"))
+                .SetAsString(QString::fromUtf8(row.name));
+            products.FieldByName(QStringLiteral("NRNIVEL")).SetValue(row.level);
+            products.Post();
+        }
+        products.First();
+    }
+
+    QString current() const { return products.FieldByName(QStringLiteral("NMPRODUTO")).AsString(); }
+
+    ClientDataSet products;
+};
+
+TEST_F(RecordsTest, shouldPositionOnTheRowChosenByIncrementalSearch)
+{
+    whenModalOpens([](QWidget& dialog) {
+        auto* search = dialog.findChild<QLineEdit*>("edtProcura");
+        QTest::keyClicks(search, "bat");
+        QTest::keyClick(search, Qt::Key_Return);
+    });
+    EXPECT_TRUE(port.lookup({products, QStringLiteral("Produto"), QStringLiteral("CDPRODUTO")}));
+    EXPECT_EQ(current(), "Batata");
+
+    // Codes are searched too, and a cancelled lookup leaves the record where it was.
+    whenModalOpens([](QWidget& dialog) {
+        QTest::keyClicks(dialog.findChild<QLineEdit*>("edtProcura"), "02");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(port.lookup({products, QStringLiteral("Produto"), QStringLiteral("CDPRODUTO")}));
+    EXPECT_EQ(current(), "Batata");
+}
+
+TEST_F(RecordsTest, shouldIndentTreeRowsByTheirLevel)
+{
+    whenModalOpens([](QWidget& dialog) {
+        auto* list = dialog.findChild<QTreeView*>("lstRegistros");
+        const QAbstractItemModel& model = *list->model();
+        EXPECT_EQ(model.columnCount(), 2); // the visible fields
+        EXPECT_EQ(model.index(0, 0).data().toString(), "01");
+        EXPECT_EQ(model.index(1, 0).data().toString(), "    02");
+        list->setCurrentIndex(model.index(1, 0));
+        press(dialog, "OK");
+    });
+    EXPECT_TRUE(port.lookup({products,
+                             QStringLiteral("Produto"),
+                             QStringLiteral("CDPRODUTO"),
+                             {},
+                             QStringLiteral("NRNIVEL")}));
+    EXPECT_EQ(current(), "Banana");
+}
+
+TEST_F(RecordsTest, shouldReturnTickedKeysInRecordOrder)
+{
+    whenModalOpens([](QWidget& dialog) {
+        auto* model = qobject_cast<QStandardItemModel*>(
+            dialog.findChild<QTreeView*>("lstRegistros")->model());
+        EXPECT_EQ(model->item(2, 0)->checkState(), Qt::Checked);
+        model->item(0, 0)->setCheckState(Qt::Checked);
+        press(dialog, "OK");
+    });
+    const ListChoice choice = port.chooseList({products,
+                                               QStringLiteral("CDPRODUTO"),
+                                               QStringLiteral("Produtos"),
+                                               {QStringLiteral("03")}});
+    EXPECT_TRUE(choice.confirmed);
+    EXPECT_EQ(choice.keys, (QStringList{"01", "03"}));
+}
+
+TEST_F(RecordsTest, shouldAskSearchAndPasswordInTheirDialogs)
+{
+    whenModalOpens([](QWidget& dialog) {
+        QTest::keyClicks(dialog.findChild<QLineEdit*>("edtValor"), "Ban");
+        press(dialog, "OK");
+    });
+    const auto search =
+        port.askSearch({products,
+                        QStringLiteral("Procurar"),
+                        {QStringLiteral("NMPRODUTO"), QStringLiteral("CDPRODUTO")}});
+    ASSERT_TRUE(search);
+    EXPECT_EQ(search->field, "NMPRODUTO");
+    EXPECT_EQ(search->text, "Ban");
+
+    whenModalOpens([](QWidget& dialog) {
+        auto* password = dialog.findChild<QLineEdit*>("edtSenha");
+        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(password, "segredo");
+        press(dialog, "OK");
+    });
+    EXPECT_EQ(port.askPassword({QStringLiteral("0001"), QStringLiteral("Senha"),
+                                QStringLiteral("Senha do gerente")}),
+              "segredo");
+
+    whenModalOpens([](QWidget& dialog) { press(dialog, "Cancelar"); });
+    EXPECT_FALSE(port.askPassword({QStringLiteral("0001"), QStringLiteral("Senha"), {}}));
+}
+
+TEST_F(QtUiPortTest, shouldShowProgressFromTheOutermostBeginToItsEndAndTheBusyCursor)
+{
+    port.beginProgress(QStringLiteral("Recebendo produtos do servidor..."));
+    port.beginProgress(QStringLiteral("Gravando..."));
+    auto busy = [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == "frmAguarde")
+                return window;
+        return static_cast<QWidget*>(nullptr);
+    };
+    ASSERT_TRUE(busy());
+    EXPECT_TRUE(busy()->isVisible());
+    EXPECT_TRUE(busy()->isModal());
+    QStringList texts;
+    for (QLabel* label : busy()->findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("Gravando..."));
+
+    // A message box does not hide under it.
+    whenModalOpens([&](QWidget& box) {
+        EXPECT_FALSE(busy()->isVisible());
+        press(box, "OK");
+    });
+    port.showError(QStringLiteral("Servidor indisponível."));
+    EXPECT_TRUE(busy()->isVisible());
+
+    port.endProgress();
+    EXPECT_TRUE(busy()->isVisible());
+    port.endProgress();
+    EXPECT_FALSE(busy()->isVisible());
+
+    port.setBusyCursor(true);
+    port.setBusyCursor(true);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    port.setBusyCursor(false);
+    EXPECT_FALSE(QApplication::overrideCursor());
+}
+
+TEST_F(QtUiPortTest, shouldShowAModelessFormInItsOwnWindowWhileTheFormIsShown)
+{
+    Dialog dialog;
+    port.showModeless(dialog);
+    QWidget* window = nullptr;
+    for (QWidget* candidate : QApplication::topLevelWidgets())
+        if (candidate->objectName() == "frmDialogo")
+            window = candidate;
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+
+    dialog.Close();
+    EXPECT_FALSE(window->isVisible());
+    port.showModeless(dialog);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(QtUiPortTest, shouldOpenModelessFormsInTheWindowAreaAndCloseThemThroughTheForm)
+{
+    QMdiArea area;
+    area.show();
+    QtUiPort shell(&area);
+    auto* dialog = new Dialog;
+    bool refuse = true;
+    dialog->OnCloseQuery = [&](Form&, bool& canClose) { canClose = !refuse; };
+    dialog->OnClose = [](Form&, CloseAction& action) { action = CloseAction::Free; };
+    dialog->releaseRequested = [](Form& form) { DeferUntilIdle([&form] { delete &form; }); };
+    int activations = 0;
+    dialog->OnActivate = [&](Form&) { ++activations; };
+    shell.showModeless(*dialog);
+    ASSERT_EQ(area.subWindowList().size(), 1);
+    QMdiSubWindow* window = area.subWindowList().first();
+    EXPECT_TRUE(dialog->Visible());
+    EXPECT_EQ(window->windowTitle(), "Diálogo");
+    EXPECT_EQ(activations, 1);
+
+    // Coming back from another child window activates the form again.
+    QMdiSubWindow* other = area.addSubWindow(new QWidget);
+    other->show();
+    area.setActiveSubWindow(other);
+    area.setActiveSubWindow(window);
+    EXPECT_EQ(activations, 2);
+    delete other;
+
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(liveForms().back(), dialog);
+
+    refuse = false;
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+    EXPECT_EQ(findLiveForm(QStringLiteral("frmDialogo")), nullptr);
+}
+
+} // namespace
+} // namespace cmp::ui
