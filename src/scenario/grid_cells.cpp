@@ -1,0 +1,76 @@
+#include "scenario/grid_cells.h"
+
+#include "framework/forms/data_controls.h"
+#include "framework/forms/decision_grid.h"
+#include "scenario/runner.h"
+
+namespace cmp::scenario {
+
+namespace {
+
+int columnIndex(const fw::DBGrid& grid, const QString& column)
+{
+    const auto columns = grid.VisibleColumns();
+    for (size_t at = 0; at < columns.size(); ++at)
+        if (columns[at].FieldName.compare(column, Qt::CaseInsensitive) == 0 ||
+            grid.ColumnTitle(columns[at]) == column)
+            return static_cast<int>(at);
+    bool ok = false;
+    const int number = column.toInt(&ok);
+    if (ok && number >= 1 && number <= static_cast<int>(columns.size()))
+        return number - 1;
+    fail(QStringLiteral("%1 has no column %2").arg(grid.Name(), column));
+}
+
+template <class LabelOf>
+int labelled(int first, int count, const QString& label, LabelOf labelOf, const QString& what)
+{
+    for (int at = first; at < count; ++at)
+        if (labelOf(at) == label)
+            return at;
+    fail(what);
+}
+
+} // namespace
+
+int findRecord(const fw::DBGrid& grid, const QString& row)
+{
+    bool ok = false;
+    const int recNo = row.toInt(&ok);
+    if (!ok || recNo < 1 || recNo > grid.RowCount())
+        fail(QStringLiteral("%1 has no row %2 (it has %3)")
+                 .arg(grid.Name(), row)
+                 .arg(grid.RowCount()));
+    return recNo - 1;
+}
+
+GridCell findCell(const fw::DBGrid& grid, const QString& row, const QString& column)
+{
+    return {findRecord(grid, row), columnIndex(grid, column)};
+}
+
+GridCell findCell(const fw::DecisionGrid& grid, const QString& row, const QString& column)
+{
+    const int r = labelled(
+        grid.FixedRows(), grid.RowCount(), row, [&](int at) { return grid.RowLabel(at); },
+        QStringLiteral("%1 has no row %2").arg(grid.Name(), row));
+    const int c = labelled(
+        grid.FixedCols(), grid.ColCount(), column, [&](int at) { return grid.ColLabel(at); },
+        QStringLiteral("%1 has no column %2").arg(grid.Name(), column));
+    return {r, c};
+}
+
+int gridRowCount(const fw::Control& grid)
+{
+    if (const auto* data = dynamic_cast<const fw::DBGrid*>(&grid))
+        return data->RowCount();
+    if (const auto* cross = dynamic_cast<const fw::DecisionGrid*>(&grid)) {
+        int rows = 0;
+        for (int at = cross->FixedRows(); at < cross->RowCount(); ++at)
+            rows += cross->RowValue(at).isValid() ? 1 : 0;
+        return rows;
+    }
+    fail(QStringLiteral("%1 is not a grid").arg(grid.Name()));
+}
+
+} // namespace cmp::scenario

@@ -1,0 +1,452 @@
+#include "scenario/runner.h"
+
+#include "framework/core/abort.h"
+#include "framework/data/client_dataset.h"
+#include "framework/data/data_source.h"
+#include "framework/forms/base_screens.h"
+#include "framework/forms/buttons.h"
+#include "framework/forms/containers.h"
+#include "framework/forms/data_controls.h"
+#include "framework/forms/decision_grid.h"
+#include "framework/forms/standard_controls.h"
+#include "framework/ui/host_context.h"
+#include "framework/ui/lookups.h"
+#include "framework/ui/password.h"
+#include "framework/ui/ui_port.h"
+#include "scenario/commands.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <tuple>
+
+namespace cmp::scenario {
+namespace {
+
+using namespace cmp::fw;
+
+// A small screen with one control of each kind the commands act on.
+class TestScreen : public Form
+{
+public:
+    TestScreen() : Form(QStringLiteral("frmTeste"))
+    {
+        SetCaption(QStringLiteral("Tela de Teste"));
+        auto& codigo = create<Edit>(QStringLiteral("edtCodigo"));
+        codigo.OnExit = [](Control& edit) {
+            if (edit.Text().isEmpty())
+                MensErro(QStringLiteral("Código deve ser informado."), true);
+        };
+        codigo.OnKeyDown = [this](Control&, Key& key, Shift shift) {
+            if (key == Qt::Key_Return && shift == Qt::ControlModifier)
+                control(QStringLiteral("lblResultado")).SetCaption(QStringLiteral("ctrl+enter"));
+        };
+        create<Edit>(QStringLiteral("edtNome")).SetColor(ColorRole::Required);
+        create<CheckBox>(QStringLiteral("chbExtra"));
+        create<Label>(QStringLiteral("lblResultado"));
+        auto& gravar = create<SpeedButton>(QStringLiteral("sbtGravar"));
+        gravar.OnClick = [](Control&) {
+            if (uiPort().ask({QStringLiteral("Gravar?")}) == MsgButton::Yes)
+                uiPort().showInfo(QStringLiteral("Gravado."));
+        };
+        create<SpeedButton>(QStringLiteral("sbtBloqueado")).SetEnabled(false);
+        create<SpeedButton>(QStringLiteral("sbtDialogo")).OnClick = [this](Control&) {
+            openDialog();
+        };
+        auto& pages = create<PageControl>(QStringLiteral("pgcPadrao"));
+        pages.SetActivePage(&create<TabSheet>(QStringLiteral("tshA"), &pages));
+        create<TabSheet>(QStringLiteral("tshB"), &pages);
+
+        produtos.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 4);
+        produtos.AddField(QStringLiteral("NMPRODUTO"), FieldType::String, 20);
+        produtos.CreateDataSet();
+        for (const auto& [code, name] : {std::pair{"0101", "Arroz"}, {"0102", "Feijão"}}) {
+            produtos.Append();
+            produtos.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(code);
+            produtos.FieldByName(QStringLiteral("NMPRODUTO")).SetAsString(QString::fromUtf8(name));
+            produtos.Post();
+        }
+        produtos.First();
+        auto& grid = create<DBGrid>(QStringLiteral("grdProdutos"));
+        grid.SetDataSource(&dtsProdutos);
+        createPromptButtons();
+        createMatrix();
+    }
+    ~TestScreen() override { Destroy(); }
+
+    ClientDataSet produtos;
+    DataSource dtsProdutos{&produtos};
+
+private:
+    void show(const QString& text) { control(QStringLiteral("lblResultado")).SetCaption(text); }
+    QString productName() const
+    {
+        return produtos.FieldByName(QStringLiteral("NMPRODUTO")).AsString();
+    }
+
+    // One button per kind of prompt; each shows in lblResultado what it got.
+    void createPromptButtons()
+    {
+        const auto button = [this](const char* name, std::function<void()> action) {
+            create<SpeedButton>(QString::fromLatin1(name)).OnClick = [action](Control&) {
+                action();
+            };
+        };
+        button("sbtPesquisa", [this] {
+            if (Pesquisar({produtos, QStringLiteral("Produtos"), QStringLiteral("CDPRODUTO")}))
+                show(productName());
+        });
+        button("sbtLista", [this] {
+            QString list = QStringLiteral("_0101_");
+            if (PesquisaLista(produtos, QStringLiteral("CDPRODUTO"), QStringLiteral("Produtos"),
+                              list))
+                show(list);
+        });
+        button("sbtProcura", [this] {
+            if (Procura(produtos, QStringLiteral("Procurar")))
+                show(productName());
+        });
+        button("sbtSenha", [this] {
+            show(CriaConfSenha(QStringLiteral("000000000002"), QStringLiteral("Senha"),
+                               QStringLiteral("Gerente"))
+                     ? QStringLiteral("confirmada")
+                     : QStringLiteral("recusada"));
+        });
+        button("sbtOpcao", [this] {
+            show(QString::number(
+                uiPort().askCustom({QStringLiteral("Qual?"),
+                                    MsgType::Confirmation,
+                                    {QStringLiteral("Um"), QStringLiteral("Dois")}})));
+        });
+    }
+
+    void createMatrix()
+    {
+        itens.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 4);
+        itens.AddField(QStringLiteral("DTENTREGA"), FieldType::Date);
+        itens.AddField(QStringLiteral("QTSOLI"), FieldType::Float);
+        itens.CreateDataSet();
+        for (const auto& [code, day, quantity] : {std::tuple{"0101", 7, 5.0}, {"0102", 8, 2.5}}) {
+            itens.Append();
+            itens.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(code);
+            itens.FieldByName(QStringLiteral("DTENTREGA")).SetValue(QDate(2026, 12, day));
+            itens.FieldByName(QStringLiteral("QTSOLI")).SetValue(quantity);
+            itens.Post();
+        }
+        create<DecisionGrid>(QStringLiteral("degItemSoli"))
+            .Build(itens, QStringLiteral("CDPRODUTO"), QStringLiteral("DTENTREGA"),
+                   QStringLiteral("QTSOLI"));
+    }
+
+    ClientDataSet itens;
+
+    void openDialog()
+    {
+        TfrmRotiGeral dialog(QStringLiteral("frmDialogo"), QStringLiteral("TST002"));
+        dialog.SetCaption(QStringLiteral("Diálogo"));
+        auto& nome = dialog.create<Edit>(QStringLiteral("edtNome"));
+        if (uiPort().showModal(dialog) == mrOk)
+            control(QStringLiteral("lblResultado")).SetCaption(nome.Text());
+    }
+};
+
+// The module the tests open as TESTE: the screen above, and what the host
+// context held when it opened.
+std::unique_ptr<TestScreen> screen;
+HostContext openedWith;
+
+RunOptions testOptions()
+{
+    ModuleEntry entry{[] {},
+                      [] {
+                          openedWith = hostContext();
+                          screen = std::make_unique<TestScreen>();
+                          uiPort().showModeless(*screen);
+                      },
+                      [] { screen.reset(); }};
+    return {{{QStringLiteral("TESTE"), entry}}};
+}
+
+RunReport run(const QString& text)
+{
+    Runner runner(parseScript(text, QStringLiteral("t.scn")), testOptions());
+    return runner.run();
+}
+
+QString failuresOf(const RunReport& report)
+{
+    return report.failures.join(u'\n');
+}
+
+TEST(ScenarioScript, shouldSplitWordsWithQuotesEscapesAndComments)
+{
+    EXPECT_EQ(splitWords(QStringLiteral(R"(type edtNome "Feijão \"preto\" \\ #1" # comment)")),
+              (QStringList{"type", "edtNome", "Feijão \"preto\" \\ #1"}));
+    EXPECT_EQ(splitWords(QStringLiteral("expect text edt \"\"")),
+              (QStringList{"expect", "text", "edt", ""}));
+    EXPECT_TRUE(splitWords(QStringLiteral("   # only a comment")).isEmpty());
+    EXPECT_THROW(splitWords(QStringLiteral("type a \"open")), std::invalid_argument);
+    EXPECT_THROW(splitWords(QStringLiteral(R"(type a "x\n")")), std::invalid_argument);
+}
+
+TEST(ScenarioScript, shouldParseNestedBlocksAndTakeSqlAsWritten)
+{
+    const Script script = parseScript(QStringLiteral("sql UPDATE T SET A = '#' WHERE B = \"x\"\n"
+                                                     "modal frmA\n"
+                                                     "  modal frmB\n"
+                                                     "  end ok\n"
+                                                     "  click sbtCancel\n"
+                                                     "end\n"),
+                                      QStringLiteral("t.scn"));
+    ASSERT_EQ(script.steps.size(), 2u);
+    EXPECT_EQ(script.steps[0].args, QStringList{"UPDATE T SET A = '#' WHERE B = \"x\""});
+    const Step& outer = script.steps[1];
+    EXPECT_EQ(outer.line, 2);
+    ASSERT_EQ(outer.block.size(), 2u);
+    EXPECT_EQ(outer.block[0].blockEnd, QStringLiteral("ok"));
+    EXPECT_EQ(outer.block[1].line, 5);
+    EXPECT_TRUE(outer.blockEnd.isEmpty());
+}
+
+TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
+{
+    const struct
+    {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"click a\nfrobnicate x", "t.scn:2: unknown command \"frobnicate\""},
+        {"click", "t.scn:1: usage: click CONTROL"},
+        {"key edtCodigo Ctrl+Banana", "t.scn:1: \"Ctrl+Banana\" is not a key"},
+        {"answer Talvez", "t.scn:1: \"Talvez\" is not a button"},
+        {"pick row 0", "t.scn:1: \"0\" is not a whole number of at least 1"},
+        {"signin 1 demo date 31/02/2026", "t.scn:1: \"31/02/2026\" is not a date"},
+        {"signin 1 demo branch", "t.scn:1: \"branch\" needs a value"},
+        {"expect color edtNome azul", "t.scn:1: \"azul\" is not a colour role"},
+        {"expect form frmX aberto", "t.scn:1: \"aberto\" is not visible, hidden, closed, freed"},
+        {"expect no surprises", "t.scn:1: usage: expect no messages"},
+        {"type a \"unterminated", "t.scn:1: a quoted string has no closing quote"},
+        {"\n\nend", "t.scn:3: \"end\" without a block to end"},
+        {"modal frmA\nclick x\nend maybe", "t.scn:3: \"maybe\" is not a modal result"},
+        {"# head\nmodal frmA\nclick x", "t.scn:2: \"modal frmA\" has no \"end\""},
+    };
+    for (const auto& c : cases) {
+        try {
+            parseScript(QString::fromUtf8(c.text), QStringLiteral("t.scn"));
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const ScriptError& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith(QString::fromUtf8(c.error)))
+                << error.what();
+        }
+    }
+}
+
+TEST(ScenarioRunner, shouldDriveScreenThroughItsControls)
+{
+    const RunReport report = run(QStringLiteral(R"(
+open TESTE
+expect form frmTeste visible
+expect caption "Tela de Teste"
+expect focus edtCodigo
+# Leaving the code empty is refused; the focus stays.
+leave edtCodigo
+expect error "Código deve ser informado."
+expect focus edtCodigo
+type edtCodigo "0101"
+key edtCodigo Ctrl+Enter
+expect text lblResultado "ctrl+enter"
+leave edtCodigo
+expect focus edtNome
+expect color edtNome required
+expect disabled sbtBloqueado
+expect enabled sbtGravar sbtDialogo
+click chbExtra
+expect checked chbExtra
+click tshB
+expect page pgcPadrao tshB
+expect visible tshA tshB
+answer Sim
+click sbtGravar
+expect question "Gravar?"
+expect info "Gravado."
+expect count grdProdutos 2
+row grdProdutos 2
+expect row grdProdutos 2
+expect cell grdProdutos 2 NMPRODUTO "Feijão"
+expect cell grdProdutos 1 2 "Arroz"
+modal frmDialogo
+  expect caption "Diálogo"
+  type edtNome "Maria \"M\""
+  click sbtConfirma
+end ok
+click sbtDialogo
+expect text lblResultado "Maria \"M\""
+expect no messages
+close
+expect form frmTeste closed
+)"));
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+}
+
+TEST(ScenarioRunner, shouldAnswerEveryKindOfPrompt)
+{
+    const PasswordChecker previous =
+        SetPasswordChecker([](const QString&, const QString& password) {
+            return password == QLatin1String("segredo");
+        });
+    const RunReport report = run(QStringLiteral(R"(
+open TESTE
+pick 0102
+click sbtPesquisa
+expect text lblResultado "Feijão"
+pick row 1
+click sbtPesquisa
+expect text lblResultado "Arroz"
+pick list 0101 0102
+click sbtLista
+expect text lblResultado "_0101_0102_"
+search NMPRODUTO "fei"
+click sbtProcura
+expect text lblResultado "Feijão"
+password segredo
+click sbtSenha
+expect text lblResultado "confirmada"
+password errada
+click sbtSenha
+expect error "Senha não confere."
+expect text lblResultado "recusada"
+dismiss
+click sbtSenha
+expect text lblResultado "recusada"
+answer 11
+click sbtOpcao
+expect question "Qual?"
+expect text lblResultado "11"
+type edtCodigo "0101"
+cell degItemSoli 0102 "08/12/2026"
+expect focus degItemSoli
+expect cell degItemSoli 0102 "08/12/2026" "2,500"
+expect cell degItemSoli 0101 "08/12/2026" ""
+expect count degItemSoli 2
+)"));
+    SetPasswordChecker(previous);
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+}
+
+TEST(ScenarioRunner, shouldQueueBlockAnswersInScriptOrder)
+{
+    // The dialog's answer is written inside its block and the later question's
+    // after it: each prompt gets its own.
+    const RunReport report = run(QStringLiteral(R"(
+open TESTE
+modal frmDialogo
+  key edtNome Esc
+end cancel
+click sbtDialogo
+answer Não
+click sbtGravar
+expect no messages
+)"));
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+}
+
+TEST(ScenarioRunner, shouldReportWhereAndWhatWasSeen)
+{
+    const struct
+    {
+        const char* text;
+        const char* failure;
+    } cases[] = {
+        {"open TESTE\ntype edtCodigo \"1\"\nexpect text edtCodigo \"2\"",
+         "t.scn:3: expect text edtCodigo \"2\"\n    the text is \"1\""},
+        {"open TESTE\nleave edtCodigo\nexpect info \"Gravado.\"",
+         "t.scn:3: expect info \"Gravado.\"\n    the next message is error \"Código deve ser "
+         "informado.\""},
+        {"open TESTE\nleave edtCodigo",
+         "t.scn:2: error \"Código deve ser informado.\" was shown and not expected"},
+        {"open TESTE\nanswer Sim", "t.scn:2: answer Sim\n    no prompt came for this answer"},
+        {"open TESTE\nmodal frmDialogo\nend", "t.scn:2: modal frmDialogo\n    no such form opened"},
+        {"open TESTE\nclick sbtGravar", "t.scn:2: click sbtGravar\n    unscripted prompt: No "
+                                        "scripted answer for: question \"Gravar?\""},
+        {"open TESTE\nmodal frmOutro\nend\nclick sbtDialogo",
+         "t.scn:2: modal frmOutro\n    the modal form that opened is frmDialogo"},
+        {"open TESTE\nmodal frmDialogo\ntype edtNome \"x\"\nend\nclick sbtDialogo",
+         "t.scn:2: modal frmDialogo\n    frmDialogo is still open at the end of its block"},
+        {"open TESTE\nmodal frmDialogo\nclick sbtCancel\nend ok\nclick sbtDialogo",
+         "t.scn:2: modal frmDialogo\n    frmDialogo ended with cancel"},
+        {"open TESTE\nclick sbtBloqueado",
+         "t.scn:2: click sbtBloqueado\n    sbtBloqueado is disabled"},
+        {"open TESTE\ntype edtNada \"x\"",
+         "t.scn:2: type edtNada \"x\"\n    frmTeste has no control edtNada"},
+        {"open TESTE\nexpect enabled sbtGravar sbtBloqueado", "    not so: sbtBloqueado"},
+        {"open TESTE\nexpect count grdProdutos 3", "    it has 2 rows"},
+        {"open TESTE\nexpect cell grdProdutos 3 1 \"\"", "    grdProdutos has no row 3 (it has 2)"},
+        {"open TESTE\nexpect page pgcPadrao tshB", "    the active page is tshA"},
+        {"open TESTE\nexpect checked edtNome", "    edtNome has no check mark"},
+        {"open TESTE\nclose\nexpect form frmTeste visible", "    frmTeste is hidden"},
+        {"click sbtGravar",
+         "t.scn:1: click sbtGravar\n    no form was shown through the UI port yet"},
+        {"open OUTRO", "    no module OUTRO here (TESTE)"},
+        {"open TESTE\npick 0999\nclick sbtPesquisa",
+         "unscripted prompt: Scripted key 0999 is not a row of"},
+        {"open TESTE\npick 0101\nclick sbtSenha",
+         "unscripted prompt: The next scripted answer is for another kind"},
+        {"open TESTE\nexpect cell degItemSoli 0103 \"07/12/2026\" \"\"",
+         "    degItemSoli has no row 0103"},
+        {"open TESTE\nform frmNada", "t.scn:2: form frmNada\n    frmNada is not open"},
+    };
+    for (const auto& c : cases) {
+        const QString failures = failuresOf(run(QString::fromUtf8(c.text)));
+        EXPECT_TRUE(failures.contains(QString::fromUtf8(c.failure))) << "script:\n"
+                                                                     << c.text << "\nreported:\n"
+                                                                     << failures.toStdString();
+    }
+}
+
+TEST(ScenarioRunner, shouldSignInAndCheckTheDatabase)
+{
+    const RunReport report = run(QStringLiteral(R"(
+signin 000000000001 demo branch 0004 date 06/12/2026 bound
+expect value "SELECT IDULTCOMPSOL FROM PARASUPRI WHERE CDFILIAL = '0001'" "S"
+sql UPDATE PARASUPRI SET IDULTCOMPSOL = 'N' WHERE CDFILIAL = '0001'
+expect value "SELECT IDULTCOMPSOL FROM PARASUPRI WHERE CDFILIAL = '0001'" "N"
+expect rows "SELECT * FROM PARASUPRI WHERE IDULTCOMPSOL = 'N'" 2
+open TESTE
+)"));
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+    EXPECT_EQ(openedWith.operatorCode, QStringLiteral("000000000001"));
+    EXPECT_FALSE(openedWith.operatorName.isEmpty());
+    EXPECT_EQ(openedWith.processingBranch, QStringLiteral("0004"));
+    EXPECT_TRUE(openedWith.branchBound);
+    ASSERT_TRUE(openedWith.processingDate);
+    EXPECT_EQ(openedWith.processingDate(QStringLiteral("0001")), QDate(2026, 12, 6));
+    EXPECT_TRUE(openedWith.webURL.isEmpty());
+
+    const QString badSql = failuresOf(run(QStringLiteral("sql UPDATE NADA SET X = 1")));
+    EXPECT_TRUE(badSql.contains(QStringLiteral("t.scn:1: sql UPDATE NADA SET X = 1\n    ")))
+        << badSql.toStdString();
+
+    const QString refused = failuresOf(run(QStringLiteral("signin 000000000001 errada")));
+    EXPECT_TRUE(refused.contains(
+        QStringLiteral("t.scn:1: signin 000000000001 errada\n    sign-in refused")))
+        << refused.toStdString();
+}
+
+// Every user flow written as a scenario file runs against the real module.
+TEST(ScenarioFiles, shouldPassEveryScenarioOfTheModule)
+{
+    const QDir folder = QFileInfo(QStringLiteral(__FILE__)).dir();
+    const QStringList files = folder.entryList({QStringLiteral("*.scn")}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& file : files) {
+        const RunReport report = runScenarioFile(folder.filePath(file), defaultRunOptions());
+        EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+    }
+}
+
+} // namespace
+} // namespace cmp::scenario
