@@ -28,5 +28,7 @@ struct SchemaDialect
 
 // The tables of version 1, written once for both dialects.
 QString initialSchema(const SchemaDialect& dialect);
+// The versions after the first, the same on both backends.
+std::vector<Migration> laterMigrations();
 
 } // namespace cmp::db

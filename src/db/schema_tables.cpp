@@ -412,4 +412,14 @@ QString initialSchema(const SchemaDialect& dialect)
     return QString::fromUtf8(tables).replace(QLatin1String("${GENERATED_KEY}"), dialect.generatedKey);
 }
 
+std::vector<Migration> laterMigrations()
+{
+    return {
+        // The requisition filter lists one requesting branch's requisitions
+        // of a date range.
+        {2, QStringLiteral("solicitações por filial solicitante e data"),
+         QStringLiteral("CREATE INDEX SOLICITA_FILSOLI_DATA ON SOLICITA (CDFILSOLI, DTSOLCMP);")},
+    };
+}
+
 } // namespace cmp::db

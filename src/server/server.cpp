@@ -4,6 +4,8 @@
 #include "server/filter_options.h"
 #include "server/purchase_parameters.h"
 #include "server/remote_modules.h"
+#include "server/requisition_filter.h"
+#include "server/requisition_reads.h"
 #include "server/statements.h"
 
 #include <QDebug>
@@ -36,6 +38,8 @@ Server::Server(ServerOptions options)
     registerPurchaseParameters(registry_);
     registerStatements(registry_, fw::declaredStatements());
     registerFilterOptions(registry_);
+    registerRequisitionFilter(registry_);
+    registerRequisitionReads(registry_);
 }
 
 fw::SignInResult Server::signIn(const QString& operatorCode, const QString& password)
