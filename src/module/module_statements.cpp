@@ -1,5 +1,6 @@
 #include "module/module_statements.h"
 
+#include "approval/Cli_cmp03107.h"
 #include "framework/product/product_library.h"
 #include "framework/sql/statement_registry.h"
 
@@ -8,6 +9,7 @@ namespace cmp::module {
 void DeclareModuleStatements(fw::StatementRegistry& registry)
 {
     fw::DeclareProductStatements(registry);
+    Cli_cmp03107::DeclareStatements(registry);
 }
 
 } // namespace cmp::module

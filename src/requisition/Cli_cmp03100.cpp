@@ -24,6 +24,11 @@ QString stQtde;
 QString stIdPerAltSApr;
 QString stIdImpIncSolApr;
 QChar chKeyNum;
+const QStringList permissionKeys{
+    QStringLiteral("INCLUIR_DTENTREGA"),   QStringLiteral("EXCLUIR_DTENTREGA"),
+    QStringLiteral("INCLUIR_PRODUTO"),     QStringLiteral("ALTERAR_PRODUTO"),
+    QStringLiteral("EXCLUIR_PRODUTO"),     QStringLiteral("AUMENTAR_QUANTIDADE"),
+    QStringLiteral("DIMINUIR_QUANTIDADE"), QStringLiteral("EXCLUIR_SOLICITACAO")};
 
 namespace {
 
@@ -63,9 +68,12 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
     : TfrmPadraoGrid(QStringLiteral("frmLancaSoliCmp"), QStringLiteral("CMP03100")),
       netLancaSoliCmp(QStringLiteral("Cmp03100.rdmLancaSoliCmp")),
       netCompras(QStringLiteral("Cmp.rdmCompras")), cdsFilialSoli(QStringLiteral("cdsFilialSoli")),
+      cdsData(QStringLiteral("cdsData")), cdsServSolicita(QStringLiteral("cdsServSolicita")),
+      cdsPermissoes(QStringLiteral("cdsPermissoes")),
       cdsSolicita(QStringLiteral("cdsSolicita")), cdsJustSoli(QStringLiteral("cdsJustSoli")),
       cdsParaSupri(QStringLiteral("cdsParaSupri")),
       cdsDecisionProdutos(QStringLiteral("cdsDecisionProdutos")), dtsFilialSoli(&cdsFilialSoli),
+      dtsServSolicita(&cdsServSolicita),
       dtsSolicita(&cdsSolicita), dtsJustSoli(&cdsJustSoli),
       tshFilialSoli(page(*this, pgcPadrao, QStringLiteral("tshFilialSoli"),
                          QStringLiteral("Filial Solicitante"))),

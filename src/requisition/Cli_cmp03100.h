@@ -7,6 +7,7 @@
 #include "module/screen_creation.h"
 
 #include <QChar>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -39,11 +40,15 @@ public:
     fw::TNetConnection netCompras;
 
     fw::ClientDataSet cdsFilialSoli;
+    fw::ClientDataSet cdsData;
+    fw::ClientDataSet cdsServSolicita;
+    fw::ClientDataSet cdsPermissoes;
     fw::ClientDataSet cdsSolicita;
     fw::ClientDataSet cdsJustSoli;
     fw::ClientDataSet cdsParaSupri;
     fw::ClientDataSet cdsDecisionProdutos;
     fw::DataSource dtsFilialSoli;
+    fw::DataSource dtsServSolicita;
     fw::DataSource dtsSolicita;
     fw::DataSource dtsJustSoli;
 
@@ -77,6 +82,10 @@ public:
     // Set by the requisition filter for the previous-purchase check, which
     // reads and clears it.
     bool boFiltroAberto = false;
+    // The permissions (of permissionKeys) the operator holds to change locked
+    // automatic requisitions; loaded by the requisition filter.
+    QSet<QString> permissoes;
+    bool TemPermissao(const QString& key) const { return permissoes.contains(key); }
 
 private:
     void FormCreate();
@@ -94,6 +103,9 @@ private:
     // While set, every post of an item keeps a copy of all items.
     bool boCopiaItens = false;
 };
+
+// The permissions an operator may hold over automatic requisitions.
+extern const QStringList permissionKeys;
 
 // The single main screen; the dialogs reach its record sets through it.
 extern module::ScreenInstance<TfrmLancaSoliCmp> frmLancaSoliCmp;

@@ -14,6 +14,7 @@
 #include "framework/ui/host_context.h"
 #include "module/Pkg_cmp03100.h"
 #include "requisition/Cli_cmp03100.h"
+#include "support/module_session.h"
 
 #include <QCoreApplication>
 
@@ -26,25 +27,9 @@ using Cli_cmp03107::frmFiltroSolicita;
 
 namespace {
 
-class ModuleLifecycle : public ::testing::Test
+class ModuleLifecycle : public test::ModuleSession
 {
 protected:
-    void SetUp() override
-    {
-        previousPort_ = SetUiPort(&ui);
-        HostContext context;
-        context.operatorCode = QStringLiteral("000000000001");
-        context.processingBranch = QStringLiteral("0004");
-        previousContext_ = SetHostContext(context);
-        Initialize();
-    }
-    void TearDown() override
-    {
-        Finalize();
-        SetUiPort(previousPort_);
-        SetHostContext(previousContext_);
-    }
-
     // The filter opens on the main screen's first activation; cancelling it
     // is what a user who only looks around does.
     void cancelNextFilter()
@@ -71,11 +56,6 @@ protected:
                                  [kind](const UiEvent& event) { return event.kind == kind; }));
     }
 
-    ScriptedUiPort ui;
-
-private:
-    UiPort* previousPort_ = nullptr;
-    HostContext previousContext_;
 };
 
 TEST_F(ModuleLifecycle, shouldOpenOneMainScreenWithItsFilterOnFirstActivation)
@@ -131,22 +111,19 @@ TEST_F(ModuleLifecycle, shouldFreeTheMainScreenOnCloseAndOpenAFreshOneAfterwards
 
 TEST_F(ModuleLifecycle, shouldReuseTheClosedFilterAndReapplyThePanelsOfTheParameters)
 {
+    exec(QStringLiteral("UPDATE PARASUPRI SET IDULTDESTSOL = 'N', IDULTCOMPSOL = 'S'"));
     auto& screen = openModule();
-    Form* filter = frmFiltroSolicita.get();
-    screen.cdsParaSupri.AddField(QStringLiteral("IDULTDESTSOL"), FieldType::String, 1);
-    screen.cdsParaSupri.AddField(QStringLiteral("IDULTCOMPSOL"), FieldType::String, 1);
-    screen.cdsParaSupri.CreateDataSet();
-    screen.cdsParaSupri.Append();
-    screen.cdsParaSupri.FieldByName(QStringLiteral("IDULTDESTSOL")).SetAsString("N");
-    screen.cdsParaSupri.FieldByName(QStringLiteral("IDULTCOMPSOL")).SetAsString("S");
-    screen.cdsParaSupri.Post();
+    const Form* filter = frmFiltroSolicita.get();
+    EXPECT_FALSE(screen.panDestino.Visible());
+    screen.panDestino.SetVisible(true);
 
     cancelNextFilter();
     Cli_cmp03107::CriaFiltroSolicita();
 
     EXPECT_EQ(frmFiltroSolicita.get(), filter);
-    EXPECT_FALSE(screen.panDestino.Visible());
+    EXPECT_FALSE(screen.panDestino.Visible()) << "re-applied while no branch is listed";
     EXPECT_TRUE(screen.panComprador.Visible());
+    EXPECT_FALSE(frmFiltroSolicita->grbDestino.Visible()) << "the filter's groups follow";
     EXPECT_TRUE(screen.boFiltroAberto);
 }
 
@@ -222,12 +199,13 @@ TEST_F(ModuleLifecycle, shouldConnectToTheServerTheHostNames)
     static char name[] = "module_lifecycle_test";
     static char* argv[] = {name, nullptr};
     static QCoreApplication http(argc, argv); // the HTTP transport runs on Qt's network stack
-    HostContext context = hostContext();
-    context.webURL = QStringLiteral("127.0.0.1");
-    context.webPort = 1; // nothing listens: the failure waits for the first call
-    SetHostContext(context);
-
     auto& screen = openModule();
+    setHost([](HostContext& context) {
+        context.webURL = QStringLiteral("127.0.0.1");
+        context.webPort = 1; // nothing listens: the failure waits for the first call
+    });
+    screen.netLancaSoliCmp.Reconnect();
+    screen.netCompras.Reconnect();
 
     EXPECT_EQ(screen.netLancaSoliCmp.WebURL(), "127.0.0.1");
     EXPECT_EQ(screen.netCompras.WebPort(), 1);

@@ -48,4 +48,16 @@ QString TMessages::folded(const QString& key)
     return key.toCaseFolded();
 }
 
+const TMessages& msgFramework()
+{
+    static const TMessages catalog{
+        {QStringLiteral("Err_Conex"),
+         QStringLiteral("Não foi possível comunicar com o servidor de aplicação.")},
+        {QStringLiteral("DsErro"), QStringLiteral("Erro: ")},
+        {QStringLiteral("Reestab_Conex"), QStringLiteral("Deseja tentar restabelecer a conexão?")},
+        {QStringLiteral("Sim"), QStringLiteral("Sim")},
+        {QStringLiteral("Nao"), QStringLiteral("Não")}};
+    return catalog;
+}
+
 } // namespace cmp::fw

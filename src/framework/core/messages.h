@@ -44,4 +44,9 @@ private:
     QHash<QString, QString> texts_;
 };
 
+// The framework's own texts, shared by every screen: the connection
+// questions ("Err_Conex", "DsErro", "Reestab_Conex") and the captions "Sim"
+// and "Nao".
+const TMessages& msgFramework();
+
 } // namespace cmp::fw

@@ -1,7 +1,9 @@
 #include "framework/ui/lookups.h"
 
 #include "framework/core/strings.h"
+#include "framework/core/abort.h"
 #include "framework/data/client_dataset.h"
+#include "framework/forms/buttons.h"
 
 namespace cmp::fw {
 
@@ -36,6 +38,16 @@ bool PesquisaLista(ClientDataSet& dataSet, const QString& keyField, const QStrin
     if (choice.confirmed)
         list = ListString(choice.keys);
     return choice.confirmed;
+}
+
+void UsePesquisar(LookupButton& button, const QString& keyField)
+{
+    button.runLookup = [keyField](LookupButton& clicked) {
+        ClientDataSet& rows = *clicked.DataSet;
+        if (rows.IsEmpty())
+            MensErro(clicked.EmptyMessage, true);
+        return Pesquisar({rows, clicked.Title, keyField});
+    };
 }
 
 bool Procura(ClientDataSet& dataSet, const QString& title)

@@ -7,6 +7,7 @@
 namespace cmp::fw {
 
 class ClientDataSet;
+class LookupButton;
 
 // Lets the user choose one row; true when one was chosen, with the record set
 // positioned on it. An empty record set offers nothing to choose: false
@@ -19,6 +20,10 @@ bool Pesquisar(const LookupRequest& request);
 // it was.
 bool PesquisaLista(ClientDataSet& dataSet, const QString& keyField, const QString& title,
                    QString& list);
+
+// Makes a lookup button offer the rows of its DataSet by keyField through
+// Pesquisar; with no row to offer, its EmptyMessage is shown and the click ends.
+void UsePesquisar(LookupButton& button, const QString& keyField);
 
 // Asks for a field and the start of its value and moves to the first record
 // that matches, whatever the case. When none does, the user is told and the

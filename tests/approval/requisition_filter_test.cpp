@@ -1,0 +1,232 @@
+// The requisition filter on the embedded demo: what its creation loads into
+// the main screen, how it checks the criteria, what it sends to the server
+// and how it rides out a server that goes away.
+#include "approval/Cli_cmp03107.h"
+#include "framework/forms/buttons.h"
+#include "framework/forms/containers.h"
+#include "framework/forms/standard_controls.h"
+#include "requisition/Cli_cmp03100.h"
+#include "support/module_session.h"
+
+#include <QCoreApplication>
+
+using namespace cmp;
+using namespace cmp::fw;
+using Cli_cmp03100::frmLancaSoliCmp;
+using Cli_cmp03107::frmFiltroSolicita;
+using Cli_cmp03107::TfrmFiltroSolicita;
+
+namespace {
+
+// A server address that answers nobody is reached over Qt's network stack.
+void httpStack()
+{
+    static int argc = 1;
+    static char name[] = "requisition_filter_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+}
+
+class RequisitionFilter : public test::ModuleSession
+{
+protected:
+    // Opens the module and acts in the filter it opens.
+    void openModule(const std::function<void(TfrmFiltroSolicita&)>& act)
+    {
+        ui.actInNextModal([act](Form& form) {
+            act(static_cast<TfrmFiltroSolicita&>(form));
+            return int(mrNone);
+        });
+        IniProc();
+        ASSERT_EQ(ui.pendingAnswers(), 0) << "the filter did not open";
+    }
+
+    static void cancel(TfrmFiltroSolicita& filter) { filter.userClick(QStringLiteral("sbtCancel")); }
+
+    QStringList errors() const { return ui.texts(UiEventKind::Error); }
+};
+
+TEST_F(RequisitionFilter, shouldLoadTheCentersParametersAndTheOperatorsPermissionsOnCreation)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        EXPECT_TRUE(filter.grbComprador.Visible());
+        EXPECT_TRUE(filter.grbDestino.Visible());
+        EXPECT_TRUE(filter.rbtFilialTodas.Checked());
+        EXPECT_FALSE(filter.btpFilial.Enabled());
+        cancel(filter);
+    });
+    auto& main = *frmLancaSoliCmp;
+    EXPECT_EQ(main.cdsParaSupri.FieldByName(QStringLiteral("CDFILIAL")).AsString(), "0001");
+    EXPECT_TRUE(main.panComprador.Visible());
+    EXPECT_TRUE(main.panDestino.Visible());
+    EXPECT_EQ(main.permissoes.size(), 8) << "the center locks automatic requisitions";
+    EXPECT_TRUE(main.TemPermissao(QStringLiteral("EXCLUIR_SOLICITACAO")));
+}
+
+TEST_F(RequisitionFilter, shouldGrantNoPermissionWhereAutomaticRequisitionsAreNotLocked)
+{
+    exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'N', IDULTCOMPSOL = 'N'"));
+    openModule(cancel);
+    EXPECT_TRUE(frmLancaSoliCmp->permissoes.isEmpty());
+    EXPECT_FALSE(frmLancaSoliCmp->cdsPermissoes.Active()) << "not even asked";
+    EXPECT_FALSE(frmLancaSoliCmp->panComprador.Visible());
+    EXPECT_FALSE(frmFiltroSolicita->grbComprador.Visible());
+}
+
+TEST_F(RequisitionFilter, shouldFixTheBranchListOfAnOperatorBoundToOneBranch)
+{
+    setHost([](HostContext& context) { context.branchBound = true; });
+    openModule([](TfrmFiltroSolicita& filter) {
+        EXPECT_TRUE(filter.rbtFilialLista.Checked());
+        EXPECT_FALSE(filter.grbFilial.Enabled());
+        EXPECT_FALSE(filter.medAgrupFilial.EnabledInTree());
+        cancel(filter);
+    });
+    EXPECT_EQ(Cli_cmp03107::stListaFilial, "_0004_");
+}
+
+TEST_F(RequisitionFilter, shouldAskForTheFinalDateOfARequisitionRangeAndAcceptEqualDates)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        filter.userType(QStringLiteral("depEmisIni"), QStringLiteral("01/12/2026"));
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        EXPECT_EQ(filter.ActiveControl(), &filter.depEmisFim);
+        EXPECT_TRUE(filter.Modal()) << "the dialog stays as the user left it";
+
+        filter.userType(QStringLiteral("depEmisFim"), QStringLiteral("01/12/2026"));
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
+    });
+    EXPECT_EQ(errors(), QStringList{"Data de solicitação final deve ser informada."});
+    EXPECT_EQ(frmFiltroSolicita->ModalResult(), mrOk);
+    EXPECT_EQ(Cli_cmp03107::stSol, "");
+    EXPECT_EQ(Cli_cmp03107::stEntr, "T");
+    EXPECT_EQ(frmFiltroSolicita->Filtro.dtSolFin, QDate(2026, 12, 1));
+}
+
+TEST_F(RequisitionFilter, shouldRefuseAnImpossibleDateAndARangeThatEndsBeforeItStarts)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        filter.userType(QStringLiteral("depEntrIni"), QStringLiteral("31/02/2026"));
+        EXPECT_FALSE(filter.userFocus(QStringLiteral("depEntrFim")));
+        filter.userType(QStringLiteral("depEntrIni"), QStringLiteral("10/12/2026"));
+        filter.userType(QStringLiteral("depEntrFim"), QStringLiteral("09/12/2026"));
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        EXPECT_EQ(filter.ActiveControl(), &filter.depEntrIni);
+        cancel(filter);
+    });
+    EXPECT_EQ(errors(),
+              (QStringList{"'31/02/2026' não é uma data válida.",
+                           "Data de entrega inicial deve ser menor ou igual a data de entrega final."}));
+}
+
+TEST_F(RequisitionFilter, shouldAskForTheListsChosenAndRefuseLettersInTheBranchGroup)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        filter.userClick(QStringLiteral("rbtListaComprador"));
+        EXPECT_TRUE(filter.sbtComprador.Enabled());
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        EXPECT_EQ(filter.ActiveControl(), &filter.rbtListaComprador);
+
+        filter.userType(QStringLiteral("medAgrupFilial"), QStringLiteral("a1b2"));
+        EXPECT_EQ(filter.medAgrupFilial.Text(), "12");
+        cancel(filter);
+    });
+    EXPECT_EQ(errors(), QStringList{"Comprador deve ser informado."});
+}
+
+TEST_F(RequisitionFilter, shouldPickBuyersFromTheListAndSaveThemWithTheOptions)
+{
+    openModule([this](TfrmFiltroSolicita& filter) {
+        ui.pickListNext({QStringLiteral("000000000001")});
+        filter.userClick(QStringLiteral("rbtListaComprador"));
+        filter.userKey(QStringLiteral("rbtListaComprador"), Qt::Key_F9);
+        EXPECT_EQ(Cli_cmp03107::stListaComprador, "_000000000001_");
+        filter.userClick(QStringLiteral("btfSaveOpc"));
+        filter.userClick(QStringLiteral("rbtTodosComprador"));
+        EXPECT_EQ(Cli_cmp03107::stListaComprador, "");
+        filter.userClick(QStringLiteral("btfLoadOpc"));
+        cancel(filter);
+    });
+    EXPECT_EQ(Cli_cmp03107::stListaComprador, "_000000000001_");
+}
+
+TEST_F(RequisitionFilter, shouldReconnectSilentlyThreeTimesThenLetTheUserGiveUp)
+{
+    httpStack();
+    openModule([this](TfrmFiltroSolicita& filter) {
+        ui.answerNextCustom(firstCustomAnswer + 1);
+        setHost([](HostContext& context) {
+            context.webURL = QStringLiteral("127.0.0.1");
+            context.webPort = 1;
+        });
+        frmLancaSoliCmp->netLancaSoliCmp.Reconnect();
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        EXPECT_TRUE(filter.Modal());
+        cancel(filter);
+    });
+    const QStringList questions = ui.texts(UiEventKind::Question);
+    ASSERT_EQ(questions.size(), 1) << "asked only after three silent attempts";
+    EXPECT_TRUE(questions.front().startsWith(
+        "Não foi possível comunicar com o servidor de aplicação.\n\nErro: "));
+    EXPECT_TRUE(questions.front().endsWith("\n\nDeseja tentar restabelecer a conexão?"));
+    EXPECT_TRUE(errors().isEmpty());
+}
+
+TEST_F(RequisitionFilter, shouldLoadOnceTheServerIsBackAfterAFailedAttempt)
+{
+    httpStack();
+    openModule([](TfrmFiltroSolicita& filter) {
+        // A connection left pointing nowhere: the reconnection asks the host again.
+        frmLancaSoliCmp->netLancaSoliCmp.Disconnect();
+        frmLancaSoliCmp->netLancaSoliCmp.SetWebURL(QStringLiteral("127.0.0.1"));
+        frmLancaSoliCmp->netLancaSoliCmp.SetWebPort(1);
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
+    });
+    EXPECT_TRUE(ui.texts(UiEventKind::Question).isEmpty());
+    EXPECT_FALSE(frmLancaSoliCmp->cdsFilialSoli.IsEmpty());
+    EXPECT_TRUE(frmLancaSoliCmp->cdsServSolicita.Active());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RequisitionFilter, shouldSendTheApprovalStatesTickedForTheManagerChosen)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        ASSERT_TRUE(filter.grbGerente.Visible());
+        EXPECT_FALSE(filter.rbtAprova.EnabledInTree()) << "the operator is no manager";
+        filter.userType(QStringLiteral("medGerente"), QStringLiteral("4"));
+        filter.userFocus(QStringLiteral("depEmisIni"));
+        EXPECT_EQ(filter.edtGerente.Text(), "João Batista Almeida");
+        filter.userClick(QStringLiteral("rbtNaoAprova"));
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
+    });
+    EXPECT_EQ(Cli_cmp03107::stAprovacao, "_S_X");
+    EXPECT_EQ(Cli_cmp03107::stGerente, "000000000004");
+    EXPECT_EQ(Cli_cmp03107::stTodosGerente, "");
+}
+
+TEST_F(RequisitionFilter, shouldNotRestrictTheApprovalWhileTheManagerGroupIsHidden)
+{
+    exec(QStringLiteral("UPDATE PARASUPRI SET IDULTDESTSOL = 'N'"));
+    openModule([](TfrmFiltroSolicita& filter) {
+        EXPECT_FALSE(filter.grbGerente.Visible());
+        filter.rbtAprova.SetChecked(false);
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
+    });
+    EXPECT_EQ(Cli_cmp03107::stAprovacao, "T");
+}
+
+TEST_F(RequisitionFilter, shouldRefuseAManagerCodeThatIsNoManager)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        filter.userType(QStringLiteral("medGerente"), QStringLiteral("1"));
+        EXPECT_FALSE(filter.userFocus(QStringLiteral("depEmisIni")));
+        EXPECT_EQ(filter.ActiveControl(), &filter.medGerente);
+        cancel(filter);
+    });
+    EXPECT_EQ(errors(), QStringList{"Gerente não cadastrado."});
+}
+
+} // namespace
