@@ -1,4 +1,5 @@
 // tests/ui/qt/form_view_test.cpp
+#include "support/qt_application.h"
 #include "ui/qt/form_view.h"
 
 #include "framework/core/abort.h"
@@ -11,7 +12,6 @@
 #include "framework/forms/standard_controls.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -34,25 +34,6 @@ namespace cmp::ui {
 namespace {
 
 using namespace cmp::fw;
-
-// The application of the whole run, gone before the process's statics are.
-class Application : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "form_view_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
 
 // A filter dialog in miniature: code with a lookup button and a name, a
 // date, a quantity, options, notes, pages, a command bar and a menu.

@@ -1,3 +1,4 @@
+#include "support/qt_application.h"
 #include "ui/qt/grid_widgets.h"
 
 #include "framework/core/abort.h"
@@ -7,7 +8,6 @@
 #include "framework/forms/form.h"
 #include "support/shown_errors.h"
 
-#include <QApplication>
 #include <QTableView>
 #include <QTest>
 
@@ -17,25 +17,6 @@
 
 namespace cmp::ui {
 namespace {
-
-// The application of the whole run, gone before the process's statics are.
-class Application : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "grid_widgets_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
 
 using fw::FieldType;
 

@@ -1,10 +1,10 @@
+#include "support/qt_application.h"
 #include "ui/qt/pivot_model.h"
 
 #include "framework/data/client_dataset.h"
 #include "framework/forms/form.h"
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QColor>
 #include <QPalette>
 #include <QSignalSpy>
@@ -15,25 +15,6 @@
 
 namespace cmp::ui {
 namespace {
-
-// The application of the whole run, gone before the process's statics are.
-class Application : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "pivot_model_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
 
 using fw::DecisionGrid;
 using fw::FieldType;

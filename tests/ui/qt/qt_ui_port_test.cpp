@@ -1,4 +1,5 @@
 // tests/ui/qt/qt_ui_port_test.cpp
+#include "support/qt_application.h"
 #include "ui/qt/qt_ui_port.h"
 
 #include "framework/data/client_dataset.h"
@@ -8,7 +9,6 @@
 #include "framework/forms/standard_controls.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -30,25 +30,6 @@ namespace cmp::ui {
 namespace {
 
 using namespace cmp::fw;
-
-// The application of the whole run, gone before the process's statics are.
-class Application : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "qt_ui_port_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-const auto* const application = ::testing::AddGlobalTestEnvironment(new Application);
 
 // Acts on the modal window the port opens next, as a person would.
 void whenModalOpens(std::function<void(QWidget&)> act)
