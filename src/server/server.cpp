@@ -2,6 +2,7 @@
 
 #include "framework/sql/statement_registry.h"
 #include "server/filter_options.h"
+#include "server/operator_branches.h"
 #include "server/purchase_parameters.h"
 #include "server/remote_modules.h"
 #include "server/requisition_filter.h"
@@ -38,6 +39,7 @@ Server::Server(ServerOptions options)
     registerPurchaseParameters(registry_);
     registerStatements(registry_, fw::declaredStatements());
     registerFilterOptions(registry_);
+    registerOperatorBranches(registry_);
     registerRequisitionFilter(registry_);
     registerRequisitionReads(registry_);
 }

@@ -1,0 +1,206 @@
+#include "ui/qt/shell/client_session.h"
+#include "ui/qt/shell/main_window.h"
+#include "ui/qt/shell/sign_in_dialog.h"
+
+#include "db/demo_data.h"
+#include "framework/forms/form.h"
+#include "framework/net/net_connection.h"
+#include "framework/ui/scripted_ui_port.h"
+#include "server/embedded_server.h"
+#include "support/qt_application.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace cmp::ui {
+namespace {
+
+// The shell against the embedded server on a demo database of its own,
+// created once: the demo takes a while to build.
+class ClientShell : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        folder = new QTemporaryDir;
+        embedded = new server::EmbeddedServer(folder->filePath(QStringLiteral("cmp.sqlite")));
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete embedded;
+        delete folder;
+    }
+
+    void SetUp() override { previousPort = fw::SetUiPort(&ui); }
+
+    void TearDown() override
+    {
+        endSession();
+        fw::SetUiPort(previousPort);
+    }
+
+    // The dialog as the user fills it: an empty server is the embedded one.
+    static void type(SignInDialog& dialog, const QString& operatorCode, const QString& password)
+    {
+        field(dialog, "edtOperador")->setText(operatorCode);
+        field(dialog, "edtSenha")->setText(password);
+    }
+
+    static QLineEdit* field(SignInDialog& dialog, const char* name)
+    {
+        return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+
+    static QStringList offeredBranches(SignInDialog& dialog)
+    {
+        auto* branches = dialog.findChild<QComboBox*>(QStringLiteral("cbxFilial"));
+        QStringList codes;
+        for (int i = 0; i < branches->count(); ++i)
+            codes << branches->itemData(i).toString();
+        return codes;
+    }
+
+    static QString shownError(SignInDialog& dialog)
+    {
+        const auto* label = dialog.findChild<QLabel*>(QStringLiteral("lblErro"));
+        return label->isVisibleTo(&dialog) ? label->text() : QString();
+    }
+
+    static QStringList branchesOnServer()
+    {
+        fw::TNetConnection compras(QStringLiteral("Cmp.rdmCompras"));
+        const fw::RemoteReply reply = compras.Call(QStringLiteral("GetFiliaisOperador"));
+        EXPECT_TRUE(reply.ok) << reply.error.toStdString();
+        QStringList codes;
+        for (const fw::PacketRow& row : reply.result.toPacket().rows)
+            codes << row.values.at(0).toString();
+        return codes;
+    }
+
+    static QString embeddedOnly(const ServerAddress&) { return {}; }
+
+    static inline QTemporaryDir* folder = nullptr;
+    static inline server::EmbeddedServer* embedded = nullptr;
+    fw::ScriptedUiPort ui;
+
+private:
+    fw::UiPort* previousPort = nullptr;
+};
+
+TEST_F(ClientShell, shouldPadTheOperatorCodeAndKeepTheDialogOpenOnAWrongPassword)
+{
+    const QString refusal =
+        embedded->server().signIn(QStringLiteral("000000000001"), QStringLiteral("errada")).error;
+    ASSERT_FALSE(refusal.isEmpty());
+
+    SignInDialog dialog(embeddedOnly);
+    type(dialog, QStringLiteral(" 1"), QStringLiteral("errada"));
+    dialog.submit();
+
+    EXPECT_EQ(field(dialog, "edtOperador")->text(), QStringLiteral("000000000001"));
+    EXPECT_EQ(shownError(dialog).toStdString(), refusal.toStdString()) << "the server's own text";
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.session());
+    EXPECT_TRUE(offeredBranches(dialog).isEmpty());
+}
+
+TEST_F(ClientShell, shouldOfferTheOperatorsBranchesAndSignInOnTheChosenOne)
+{
+    SignInDialog dialog(embeddedOnly);
+    type(dialog, QStringLiteral("2"), db::demoPassword);
+    dialog.submit();
+    ASSERT_EQ(shownError(dialog).toStdString(), "");
+    ASSERT_TRUE(dialog.session());
+
+    // Operator 2 is kept out of the Rio center's branches 0002, 0008 and 0009.
+    const QStringList offered = offeredBranches(dialog);
+    EXPECT_EQ(offered, branchesOnServer());
+    EXPECT_TRUE(offered.contains(QStringLiteral("0007")));
+    EXPECT_FALSE(offered.contains(QStringLiteral("0008")));
+
+    auto* branches = dialog.findChild<QComboBox*>(QStringLiteral("cbxFilial"));
+    branches->setCurrentIndex(branches->findData(QStringLiteral("0005")));
+    dialog.submit();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.processingBranch(), QStringLiteral("0005"));
+    EXPECT_EQ(dialog.session()->operatorName, QStringLiteral("Carlos Eduardo Souza"));
+}
+
+TEST_F(ClientShell, shouldShowWhyTheServerCouldNotStart)
+{
+    SignInDialog dialog([](const ServerAddress&) { return QStringLiteral("Disco cheio."); });
+    type(dialog, QStringLiteral("1"), db::demoPassword);
+    dialog.submit();
+    EXPECT_EQ(shownError(dialog), QStringLiteral("Disco cheio."));
+    EXPECT_FALSE(dialog.session());
+}
+
+TEST_F(ClientShell, shouldGiveTheScreensTheOperatorBranchDatesAndServerAddress)
+{
+    const QDate today = QDate::currentDate();
+    SignedIn session{QStringLiteral("000000000001"),
+                     QStringLiteral("Ana"),
+                     parseServerAddress(QStringLiteral(" compras.local:8443 ")),
+                     {{QStringLiteral("0004"), QStringLiteral("Sumaré"), QDate(2026, 12, 7)},
+                      {QStringLiteral("0005"), QStringLiteral("Santa Clara"), QDate()}}};
+
+    fw::HostContext context = hostContextFor(session, QStringLiteral("0004"));
+    EXPECT_EQ(context.operatorCode, QStringLiteral("000000000001"));
+    EXPECT_EQ(context.processingBranch, QStringLiteral("0004"));
+    EXPECT_FALSE(context.branchBound) << "two branches to choose from";
+    EXPECT_EQ(context.processingDate(QStringLiteral("0004")), QDate(2026, 12, 7));
+    EXPECT_EQ(context.processingDate(QStringLiteral("0005")), today) << "no date of its own";
+    EXPECT_EQ(context.processingDate(QStringLiteral("0099")), today) << "not the operator's";
+    EXPECT_EQ(context.webURL, QStringLiteral("compras.local"));
+    EXPECT_EQ(context.webPort, 8443);
+    EXPECT_EQ(context.activeModule, QStringLiteral("CMP"));
+    // The other modules of the suite are not installed: opening one is refused.
+    EXPECT_FALSE(context.modules.contains(QStringLiteral("CMP06400")));
+
+    session.branches.pop_back();
+    session.server = parseServerAddress(QString());
+    context = hostContextFor(session, QStringLiteral("0004"));
+    EXPECT_TRUE(context.branchBound) << "one branch only";
+    EXPECT_TRUE(context.webURL.isEmpty()) << "the embedded server";
+    EXPECT_EQ(context.webPort, 0);
+}
+
+TEST_F(ClientShell, shouldTellTheUserWhenTheModuleLibraryIsMissing)
+{
+    MainWindow window(folder->filePath(QStringLiteral("libPkg_ausente.so")));
+    window.requisitionAction()->trigger();
+
+    const QStringList errors = ui.texts(fw::UiEventKind::Error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("Pkg_cmp03100"))) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("libPkg_ausente.so")));
+}
+
+TEST_F(ClientShell, shouldEnterTheModuleFromTheMenuOnTheSignedInSession)
+{
+    const SignInAttempt attempt = signIn({}, QStringLiteral("1"), db::demoPassword);
+    ASSERT_TRUE(attempt.session) << attempt.error.toStdString();
+    startSession(*attempt.session, QStringLiteral("0004"), ui);
+
+    // The module's screen opens its requisition filter first: cancel it.
+    ui.actInNextModal([](fw::Form&) { return int(fw::mrCancel); });
+    MainWindow window; // the library the build puts beside the executables
+    window.requisitionAction()->trigger();
+    EXPECT_EQ(ui.texts(fw::UiEventKind::Error).join(u'\n').toStdString(), "");
+    QStringList windows;
+    for (const fw::UiEvent& event : ui.events())
+        if (event.kind == fw::UiEventKind::Modeless)
+            windows << event.form->Caption();
+    EXPECT_EQ(windows, QStringList{QStringLiteral("Lançamento de Solicitação de Compras")});
+}
+
+} // namespace
+} // namespace cmp::ui
