@@ -1,5 +1,7 @@
+#include "ui/qt/shell/client_app.h"
 #include "ui/qt/shell/client_session.h"
 #include "ui/qt/shell/main_window.h"
+#include "ui/qt/shell/screenshot_tour.h"
 #include "ui/qt/shell/sign_in_dialog.h"
 
 #include "db/demo_data.h"
@@ -11,9 +13,14 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -200,6 +207,109 @@ TEST_F(ClientShell, shouldEnterTheModuleFromTheMenuOnTheSignedInSession)
         if (event.kind == fw::UiEventKind::Modeless)
             windows << event.form->Caption();
     EXPECT_EQ(windows, QStringList{QStringLiteral("Lançamento de Solicitação de Compras")});
+}
+
+TEST(ClientOptions, shouldReadTheCommandLineAndSignInDirectlyOnlyWithOperatorPasswordAndBranch)
+{
+    const auto parse = [](QStringList arguments) {
+        arguments.prepend(QStringLiteral("cmp-client"));
+        return parseClientOptions(arguments);
+    };
+    qunsetenv("CMP_PASSWORD");
+    ClientOptions options = parse({"--server", "compras.local:8443", "--database", "/tmp/c.sqlite",
+                                   "--operator", "1", "--password", "demo", "--branch", "0004",
+                                   "--open", "CMP03100", "--screenshots", "/tmp/fotos"});
+    EXPECT_EQ(options.server, QStringLiteral("compras.local:8443"));
+    EXPECT_EQ(options.databasePath, QStringLiteral("/tmp/c.sqlite"));
+    EXPECT_EQ(options.operatorCode, QStringLiteral("1"));
+    EXPECT_EQ(options.password, QStringLiteral("demo"));
+    EXPECT_EQ(options.branch, QStringLiteral("0004"));
+    EXPECT_EQ(options.openModule, QStringLiteral("CMP03100"));
+    EXPECT_EQ(options.screenshotFolder, QStringLiteral("/tmp/fotos"));
+    EXPECT_TRUE(options.direct);
+    EXPECT_EQ(unusableOptions(options), QString());
+
+    options = parse({"--operator", "1", "--branch", "0004"});
+    EXPECT_FALSE(options.direct) << "no password";
+    EXPECT_FALSE(options.openModule);
+    EXPECT_EQ(options.databasePath,
+              QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                  .filePath(QStringLiteral("cmp.sqlite")));
+
+    qputenv("CMP_PASSWORD", "segredo");
+    options = parse({"--operator", "1", "--branch", "0004"});
+    qunsetenv("CMP_PASSWORD");
+    EXPECT_EQ(options.password, QStringLiteral("segredo"));
+    EXPECT_TRUE(options.direct) << "the password from the environment";
+
+    EXPECT_EQ(unusableOptions(parse({"--screenshots", "/tmp/fotos", "--operator", "1"})),
+              QStringLiteral("--screenshots precisa de --operator, --password e --branch"));
+    EXPECT_EQ(unusableOptions(parse({"--open", "CMP06400"})),
+              QStringLiteral("Módulo CMP06400 não está disponível nesta instalação."));
+}
+
+TEST(ClientServerLauncher, shouldStartTheEmbeddedServerOnceAndOnlyForTheEmbeddedAddress)
+{
+    QStringList started;
+    ServerLauncher launcher(QStringLiteral("/dados/cmp.sqlite"), [&](const QString& path) {
+        started << path;
+        return true;
+    });
+    EXPECT_EQ(launcher.start(parseServerAddress(QStringLiteral("compras.local:8443"))), QString());
+    EXPECT_TRUE(started.isEmpty()) << "a remote server is not ours to start";
+    EXPECT_EQ(launcher.start({}), QString());
+    EXPECT_EQ(launcher.start({}), QString());
+    EXPECT_EQ(started, QStringList{QStringLiteral("/dados/cmp.sqlite")});
+    EXPECT_TRUE(launcher.createdDatabase());
+
+    ServerLauncher failing(QStringLiteral("/dados/cmp.sqlite"), [&](const QString&) -> bool {
+        throw std::runtime_error("disco cheio");
+    });
+    EXPECT_EQ(
+        failing.start({}),
+        QStringLiteral("Não foi possível abrir o banco de dados /dados/cmp.sqlite: disco cheio"));
+    EXPECT_FALSE(failing.createdDatabase());
+}
+
+TEST_F(ClientShell, shouldSignInDirectlyOnlyOnABranchOfTheOperator)
+{
+    // The suite's server is running already: nothing left to start.
+    ServerLauncher launcher(QString(), [](const QString&) { return false; });
+    ClientOptions options;
+    options.operatorCode = QStringLiteral("2");
+    options.password = db::demoPassword;
+    options.branch = QStringLiteral("0005");
+
+    ClientSignIn signedIn = signInDirectly(options, launcher);
+    ASSERT_TRUE(signedIn.entry) << signedIn.error.toStdString();
+    EXPECT_EQ(signedIn.entry->session.operatorCode, QStringLiteral("000000000002"));
+    EXPECT_EQ(signedIn.entry->branch, QStringLiteral("0005"));
+
+    options.branch = QStringLiteral("0008");
+    signedIn = signInDirectly(options, launcher);
+    EXPECT_FALSE(signedIn.entry);
+    EXPECT_EQ(signedIn.error,
+              QStringLiteral("Filial 0008 não liberada para o operador 000000000002."));
+
+    options.password = QStringLiteral("errada");
+    signedIn = signInDirectly(options, launcher);
+    EXPECT_FALSE(signedIn.entry);
+    EXPECT_FALSE(signedIn.error.isEmpty()) << "the server's refusal";
+}
+
+TEST(ClientCamera, shouldNumberTheShotsAndNameThemAfterTheTitlesWithoutAccents)
+{
+    QTemporaryDir folder;
+    Camera camera(folder.filePath(QStringLiteral("fotos")));
+    QLabel window(QStringLiteral("Solicitação"));
+    window.show();
+
+    const QString first = camera.shoot(window, QStringLiteral("Lançamento de Solicitação"));
+    const QString second = camera.shoot(window, QStringLiteral(" Filtro: Período! "));
+    EXPECT_EQ(QFileInfo(first).fileName(), QStringLiteral("01-lancamento-de-solicitacao.png"));
+    EXPECT_EQ(QFileInfo(second).fileName(), QStringLiteral("02-filtro-periodo.png"));
+    EXPECT_TRUE(QFileInfo::exists(first));
+    EXPECT_TRUE(QFileInfo::exists(second));
 }
 
 } // namespace
