@@ -1,89 +1,25 @@
 #include "server/purchase_parameters.h"
 
-#include "db/demo_data.h"
 #include "framework/data/client_dataset.h"
 #include "framework/data/field.h"
 #include "framework/net/net_connection.h"
 #include "server/in_process_transport.h"
 #include "server/remote_modules.h"
-#include "server/server_fixture.h"
+#include "server/demo_server_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 namespace cmp::server {
 namespace {
 
-using Args = std::vector<fw::RemoteValue>;
-using Rows = std::vector<QStringList>;
+using test::Args;
+using test::demoOperator;
+using test::fieldsOf;
+using test::Rows;
+using test::rowsOf;
 
-QString demoOperator(int number)
-{
-    return QString::number(number).rightJustified(12, u'0');
-}
-
-// Each row as texts, "null" for an empty value, to compare whole results.
-Rows rowsOf(const fw::RemoteValue& packet)
-{
-    Rows rows;
-    for (const fw::PacketRow& row : packet.toPacket().rows) {
-        QStringList& texts = rows.emplace_back();
-        for (const QVariant& value : row.values)
-            texts << (value.isNull() ? QStringLiteral("null") : value.toString());
-    }
-    return rows;
-}
-
-QStringList fieldsOf(const fw::RemoteValue& packet)
-{
-    QStringList names;
-    for (const fw::FieldDef& field : packet.toPacket().fields)
-        names << QStringLiteral("%1:%2:%3")
-                     .arg(field.name, fw::fieldTypeName(field.type))
-                     .arg(field.size);
-    return names;
-}
-
-// The demo company on a real server, called as the signed-in demo operators.
-class PurchaseParameters : public test::ServerTest
-{
-protected:
-    void SetUp() override
-    {
-        ServerTest::SetUp();
-        if (IsSkipped())
-            return;
-        QSqlDatabase connection = server().database().connection();
-        db::loadDemoData(connection);
-    }
-
-    CallOutcome call(const QString& module, const QString& method, Args args, int asOperator = 1)
-    {
-        return server().execute({module, method, std::move(args)},
-                                tokenOf(demoOperator(asOperator)));
-    }
-
-    fw::RemoteValue result(const QString& module, const QString& method, Args args,
-                           int asOperator = 1)
-    {
-        const CallOutcome outcome = call(module, method, std::move(args), asOperator);
-        EXPECT_TRUE(outcome.reply.ok)
-            << method.toStdString() << ": " << outcome.reply.error.toStdString();
-        return outcome.reply.result;
-    }
-
-private:
-    QString tokenOf(const QString& operatorCode)
-    {
-        QString& token = tokens_[operatorCode];
-        if (token.isEmpty())
-            token = server().signIn(operatorCode, db::demoPassword).token;
-        return token;
-    }
-
-    std::map<QString, QString> tokens_;
-};
+using PurchaseParameters = test::DemoServerTest;
 
 TEST_P(PurchaseParameters, shouldGiveSupplyParametersOfTheCenterAndPurchasingParametersOfTheBranch)
 {

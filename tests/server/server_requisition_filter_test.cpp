@@ -4,7 +4,7 @@
 #include "framework/data/field.h"
 #include "framework/net/net_connection.h"
 #include "server/in_process_transport.h"
-#include "server/requisition_server_fixture.h"
+#include "server/demo_server_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -162,7 +162,7 @@ const Requisition march[] = {
     {"0008", "0008", "9000000004", "2027-03-05", 2, "001", "2027-03-08", {}},
 };
 
-class RequisitionFilter : public test::RequisitionServerTest
+class RequisitionFilter : public test::DemoServerTest
 {
 protected:
     void addMarchRequisitions()

@@ -4,7 +4,7 @@
 #include "framework/data/field.h"
 #include "framework/net/net_connection.h"
 #include "server/in_process_transport.h"
-#include "server/requisition_server_fixture.h"
+#include "server/demo_server_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +32,12 @@ const QStringList itemSoliFields{
 
 // One extra requisition of March 2027 with two products on two days, its
 // justification and two logged changes, at a branch of choice.
-class RequisitionReads : public test::RequisitionServerTest
+class RequisitionReads : public test::DemoServerTest
 {
 protected:
     void SetUp() override
     {
-        RequisitionServerTest::SetUp();
+        DemoServerTest::SetUp();
         if (IsSkipped())
             return;
         rice = product(QStringLiteral("0101001001"));

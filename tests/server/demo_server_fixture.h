@@ -18,8 +18,9 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
-// The demo company on a real server, called on Cmp03100.rdmLancaSoliCmp as
-// the signed-in demo operators, with the rows a case adds on top.
+// The demo company on a real server, called as the signed-in demo operators
+// (on Cmp03100.rdmLancaSoliCmp unless a case names the module), with the rows
+// a case adds on top.
 namespace cmp::test {
 
 using Args = std::vector<fw::RemoteValue>;
@@ -61,7 +62,7 @@ inline QStringList column(const Rows& rows, int index)
     return values;
 }
 
-class RequisitionServerTest : public ServerTest
+class DemoServerTest : public ServerTest
 {
 protected:
     void SetUp() override
@@ -73,18 +74,28 @@ protected:
         db::loadDemoData(connection);
     }
 
-    server::CallOutcome call(const QString& method, Args args, int asOperator = 1)
+    server::CallOutcome call(const QString& module, const QString& method, Args args,
+                             int asOperator = 1)
     {
-        return server().execute({server::rdmLancaSoliCmp, method, std::move(args)},
+        return server().execute({module, method, std::move(args)},
                                 tokenOf(demoOperator(asOperator)));
     }
-
-    fw::RemoteValue result(const QString& method, Args args, int asOperator = 1)
+    server::CallOutcome call(const QString& method, Args args, int asOperator = 1)
     {
-        const server::CallOutcome outcome = call(method, std::move(args), asOperator);
+        return call(server::rdmLancaSoliCmp, method, std::move(args), asOperator);
+    }
+
+    fw::RemoteValue result(const QString& module, const QString& method, Args args,
+                           int asOperator = 1)
+    {
+        const server::CallOutcome outcome = call(module, method, std::move(args), asOperator);
         EXPECT_TRUE(outcome.reply.ok)
             << method.toStdString() << ": " << outcome.reply.error.toStdString();
         return outcome.reply.result;
+    }
+    fw::RemoteValue result(const QString& method, Args args, int asOperator = 1)
+    {
+        return result(server::rdmLancaSoliCmp, method, std::move(args), asOperator);
     }
 
     // Fixture rows; a failure here is a broken fixture, not a finding.
