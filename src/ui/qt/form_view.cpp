@@ -782,8 +782,9 @@ struct FormView::Bindings : public QObject
             if (property != Property::Text && property != Property::Hint)
                 return;
             QString text = control.Caption();
+            // A button with nothing else to show still needs a face to be clicked.
             if (text.isEmpty() && widget->icon().isNull())
-                text = lookup ? QStringLiteral("...") : control.Hint();
+                text = lookup || control.Hint().isEmpty() ? QStringLiteral("...") : control.Hint();
             widget->setText(text);
             widget->setToolButtonStyle(widget->icon().isNull() ? Qt::ToolButtonTextOnly
                                        : text.isEmpty()        ? Qt::ToolButtonIconOnly

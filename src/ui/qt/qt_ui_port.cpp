@@ -367,6 +367,39 @@ private:
     bool away_ = false;
 };
 
+// Room for a form whose content stretches (grids, page controls), so that
+// it opens showing a useful part of its records.
+constexpr QSize roomySize(1000, 640);
+
+bool stretchesTall(const QWidget& view)
+{
+    const auto widgets = view.findChildren<QWidget*>();
+    return std::any_of(widgets.begin(), widgets.end(), [](const QWidget* widget) {
+        return widget->sizePolicy().verticalPolicy() & QSizePolicy::ExpandFlag;
+    });
+}
+
+// Where a window of the port may spread: its window area, or the screen.
+QSize availableSize(const QMdiArea* childArea)
+{
+    if (childArea && !childArea->viewport()->size().isEmpty())
+        return childArea->viewport()->size();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableSize() : QSize();
+}
+
+// At least what the form asks for, roomy when its content stretches, within
+// the space available unless the form cannot shrink that far.
+QSize initialSize(const QWidget& frame, const QWidget& view, const QSize& available)
+{
+    QSize size = frame.sizeHint();
+    if (stretchesTall(view))
+        size = size.expandedTo(roomySize);
+    if (available.isValid())
+        size = size.boundedTo(available);
+    return size.expandedTo(frame.minimumSizeHint());
+}
+
 } // namespace
 
 struct QtUiPort::State
@@ -462,6 +495,7 @@ void QtUiPort::showModeless(fw::Form& form)
             frame = state_->childArea->addSubWindow(view);
             frame->setAttribute(Qt::WA_DeleteOnClose, false); // a hidden form may show again
         }
+        frame->resize(initialSize(*frame, *view, availableSize(state_->childArea)));
         window = new ModelessWindow(form, *frame,
                                     [state = state_, &form] { state->modeless.remove(&form); });
         state_->modeless.insert(&form, window);

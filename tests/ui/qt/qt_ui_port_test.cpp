@@ -370,5 +370,54 @@ TEST_F(QtUiPortTest, shouldOpenModelessFormsInTheWindowAreaAndCloseThemThroughTh
     EXPECT_EQ(findLiveForm(QStringLiteral("frmDialogo")), nullptr);
 }
 
+// A form whose content grows with its window.
+class Notes : public Form
+{
+public:
+    Notes() : Form(QStringLiteral("frmNotas")) { SetCaption(QStringLiteral("Notas")); }
+    ~Notes() override { Destroy(); }
+
+    Memo& memNotas = create<Memo>(QStringLiteral("memNotas"));
+};
+
+QMdiSubWindow* windowShowing(const QMdiArea& area, const Form& form)
+{
+    for (QMdiSubWindow* window : area.subWindowList())
+        if (window->widget()->objectName() == form.Name())
+            return window;
+    return nullptr;
+}
+
+TEST_F(QtUiPortTest, shouldOpenModelessWindowsAtTheirPreferredSizeAndRoomyWhenTheyStretch)
+{
+    QMdiArea area;
+    area.resize(1200, 800);
+    area.show();
+    QtUiPort shell(&area);
+    Dialog dialog;
+    Notes notes;
+    shell.showModeless(dialog);
+    shell.showModeless(notes);
+
+    const QMdiSubWindow* dialogWindow = windowShowing(area, dialog);
+    ASSERT_TRUE(dialogWindow);
+    EXPECT_EQ(dialogWindow->size(), dialogWindow->sizeHint());
+    const QMdiSubWindow* notesWindow = windowShowing(area, notes);
+    ASSERT_TRUE(notesWindow);
+    EXPECT_EQ(notesWindow->size(), QSize(1000, 640));
+
+    // A smaller area bounds the room given, not what the form cannot do without.
+    QMdiArea narrow;
+    narrow.resize(700, 30);
+    narrow.show();
+    QtUiPort narrowShell(&narrow);
+    Notes narrowNotes;
+    narrowShell.showModeless(narrowNotes);
+    const QMdiSubWindow* narrowWindow = windowShowing(narrow, narrowNotes);
+    ASSERT_TRUE(narrowWindow);
+    EXPECT_EQ(narrowWindow->width(), narrow.viewport()->width());
+    EXPECT_EQ(narrowWindow->height(), narrowWindow->minimumSizeHint().height());
+}
+
 } // namespace
 } // namespace cmp::ui
