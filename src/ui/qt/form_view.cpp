@@ -694,12 +694,35 @@ struct FormView::Bindings : public QObject
         QObject::connect(widget, &QLineEdit::textEdited, this,
                          [this, &control, widget] { type(control, typedText(control, *widget)); });
         route(*widget, control);
-        return bind(control, widget, [&control, widget](Property property) {
-            if (property == Property::Text)
+        QLabel* weekday = nullptr;
+        if (dynamic_cast<const fw::DateEdit*>(&control))
+            weekday = weekdayLabel(*widget, control.Name());
+        return bind(control, widget, [&control, widget, weekday](Property property) {
+            if (property == Property::Text) {
                 showEditText(control, *widget);
-            else if (property == Property::ReadOnly)
+                if (weekday)
+                    weekday->setText(static_cast<const fw::DateEdit&>(control).WeekdayName());
+            } else if (property == Property::ReadOnly) {
                 widget->setReadOnly(control.ReadOnly());
+            }
         });
+    }
+
+    // The weekday of a date, inside the editor on its right ("Segunda-feira").
+    static QLabel* weekdayLabel(QLineEdit& editor, const QString& name)
+    {
+        auto* label = new QLabel(&editor);
+        label->setObjectName(name + QStringLiteral("_semana"));
+        label->setEnabled(false);
+        auto* layout = new QHBoxLayout(&editor);
+        layout->setContentsMargins(0, 0, 6, 0);
+        layout->addStretch();
+        layout->addWidget(label);
+        editor.setTextMargins(0, 0, label->fontMetrics().horizontalAdvance(
+                                        QStringLiteral("Quarta-feira")) + 8, 0);
+        editor.setMinimumWidth(editor.fontMetrics().horizontalAdvance(
+                                   QStringLiteral("00/00/0000  Quarta-feira")) + 24);
+        return label;
     }
 
     QWidget* memoWidget(fw::Memo& control, QWidget& parent)

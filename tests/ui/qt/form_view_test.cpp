@@ -263,6 +263,12 @@ TEST_F(FormViewTest, shouldPassTypingToTheControlAndRunItsEvents)
     EXPECT_TRUE(events.contains("change abc"));
     EXPECT_EQ(form.ActiveControl(), &form.depEntrega);
 
+    auto* date = widget<QLineEdit>("depEntrega");
+    date->setCursorPosition(0);
+    QTest::keyClicks(date, "07122026");
+    EXPECT_EQ(form.depEntrega.Date(), QDate(2026, 12, 7));
+    EXPECT_EQ(widget<QLabel>("depEntrega_semana")->text(), "Segunda-feira");
+
     auto* code = widget<QLineEdit>("medCodigo");
     code->setFocus();
     code->setCursorPosition(0);
