@@ -1,6 +1,7 @@
 #include "requisition/Cli_cmp03100.h"
 
 #include "approval/Cli_cmp03107.h"
+#include "data/requisition_records.h"
 #include "framework/core/abort.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/data_controls.h"
@@ -51,15 +52,6 @@ template <class T> T& captioned(Form& form, const QString& name, Control* parent
     T& control = form.create<T>(name, parent);
     control.SetCaption(caption);
     return control;
-}
-
-void declareBranchList(ClientDataSet& branches)
-{
-    branches.AddField(QStringLiteral("CDFILIAL"), FieldType::String, 4).SetDisplayLabel("Código");
-    branches.AddField(QStringLiteral("NMFILIAL"), FieldType::String, 30).SetDisplayLabel("Nome");
-    branches.AddField(QStringLiteral("IDJUSSOLEXT"), FieldType::String, 1);
-    branches.AddField(QStringLiteral("IDPERALTSAPR"), FieldType::String, 3);
-    branches.AddField(QStringLiteral("IDIMPINCSOLAPR"), FieldType::String, 1);
 }
 
 } // namespace
@@ -114,9 +106,13 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
     panMensagem1.SetCaption(QStringLiteral("Incluindo solicitação de compras"));
     panMensagem1.SetVisible(false);
 
-    declareBranchList(cdsFilialSoli);
-    cdsSolicita.AddField(QStringLiteral("IDSOLEXTRA"), FieldType::String, 1);
-    cdsJustSoli.AddField(QStringLiteral("DSJUSTSOLEXT"), FieldType::String, 60);
+    data::addCodedValueTexts(msgPadrao);
+    data::declareFilialSoli(cdsFilialSoli);
+    data::declareData(cdsData);
+    data::declareServSolicita(cdsServSolicita, msgPadrao);
+    data::declareSolicita(cdsSolicita);
+    data::declareJustSoli(cdsJustSoli);
+    data::declareDecisionProdutos(cdsDecisionProdutos);
     dckJusExtra.SetDataSource(&dtsSolicita);
     dckJusExtra.SetDataField(QStringLiteral("IDSOLEXTRA"));
     dbeNmJustSoli.SetDataSource(&dtsJustSoli);
