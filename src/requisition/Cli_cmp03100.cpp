@@ -69,6 +69,8 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
       dtsSolicita(&cdsSolicita), dtsJustSoli(&cdsJustSoli),
       tshFilialSoli(page(*this, pgcPadrao, QStringLiteral("tshFilialSoli"),
                          QStringLiteral("Filial Solicitante"))),
+      DBGrid1(create<DBGrid>(QStringLiteral("DBGrid1"), &tshFilialSoli)),
+      dbgSolicita(create<DBGrid>(QStringLiteral("dbgSolicita"), &tshPadrao)),
       tshIncSoli(page(*this, pgcPadrao, QStringLiteral("tshIncSoli"),
                       QStringLiteral("Inclusão de Solicitação"))),
       tshProdutos(page(*this, pgcPadrao, QStringLiteral("tshProdutos"), QStringLiteral("Produtos"))),
@@ -103,6 +105,7 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
 
     tshFilialSoli.SetPageIndex(0);
     tshPadrao.SetCaption(QStringLiteral("Solicitação"));
+    showLists();
     panMensagem1.SetCaption(QStringLiteral("Incluindo solicitação de compras"));
     panMensagem1.SetVisible(false);
 
@@ -125,6 +128,23 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
     OnActivate = [this](Form&) { FormActivate(); };
     OnCloseQuery = [this](Form&, bool& canClose) { FormCloseQuery(canClose); };
     OnClose = [this](Form&, CloseAction& action) { FormClose(action); };
+}
+
+// Both lists are read-only; the requisitions are chosen a whole row at a time.
+void TfrmLancaSoliCmp::showLists()
+{
+    DBGrid1.SetDataSource(&dtsFilialSoli);
+    DBGrid1.ReadOnly = true;
+    for (const char* field : {"CDFILIAL", "NMFILIAL"})
+        DBGrid1.AddColumn(QString::fromLatin1(field)).ReadOnly = true;
+    grdPadrao.SetVisible(false);
+    dbgSolicita.SetDataSource(&dtsServSolicita);
+    dbgSolicita.ReadOnly = true;
+    dbgSolicita.RowSelect = true;
+    for (const char* field : {"DTSOLCMP", "NRSOLICMP", "CDFILLANCA", "NMOPERADOR", "NMDESTSOLI",
+                              "IDBAIXASOL", "NMOPERLANC"})
+        dbgSolicita.AddColumn(QString::fromLatin1(field));
+    dbgSolicita.AddColumn(QStringLiteral("IDIMPSOLSAC"), QStringLiteral("Status"));
 }
 
 TfrmLancaSoliCmp::~TfrmLancaSoliCmp()

@@ -17,6 +17,7 @@ namespace cmp::fw {
 class CheckBox;
 class DBCheckBox;
 class DBEdit;
+class DBGrid;
 class DecisionGrid;
 class Edit;
 class GroupBox;
@@ -53,6 +54,9 @@ public:
     fw::DataSource dtsJustSoli;
 
     fw::TabSheet& tshFilialSoli;
+    // The requesting branches and, on tshPadrao, their requisitions.
+    fw::DBGrid& DBGrid1;
+    fw::DBGrid& dbgSolicita;
     fw::TabSheet& tshIncSoli;
     fw::TabSheet& tshProdutos;
     fw::TabSheet& tshDadosSoli;
@@ -88,6 +92,7 @@ public:
     bool TemPermissao(const QString& key) const { return permissoes.contains(key); }
 
 private:
+    void showLists();
     void FormCreate();
     void FormActivate();
     void FormCloseQuery(bool& canClose);
