@@ -133,18 +133,33 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
 // Both lists are read-only; the requisitions are chosen a whole row at a time.
 void TfrmLancaSoliCmp::showLists()
 {
+    struct Column
+    {
+        const char* field;
+        int width;
+    };
+    const auto addColumns = [](DBGrid& grid, std::initializer_list<Column> columns) {
+        for (const Column& column : columns)
+            grid.AddColumn(QString::fromLatin1(column.field)).Width = column.width;
+    };
     DBGrid1.SetDataSource(&dtsFilialSoli);
     DBGrid1.ReadOnly = true;
-    for (const char* field : {"CDFILIAL", "NMFILIAL"})
-        DBGrid1.AddColumn(QString::fromLatin1(field)).ReadOnly = true;
+    addColumns(DBGrid1, {{"CDFILIAL", 70}, {"NMFILIAL", 320}});
+    for (GridColumn& column : DBGrid1.Columns)
+        column.ReadOnly = true;
     grdPadrao.SetVisible(false);
     dbgSolicita.SetDataSource(&dtsServSolicita);
     dbgSolicita.ReadOnly = true;
     dbgSolicita.RowSelect = true;
-    for (const char* field : {"DTSOLCMP", "NRSOLICMP", "CDFILLANCA", "NMOPERADOR", "NMDESTSOLI",
-                              "IDBAIXASOL", "NMOPERLANC"})
-        dbgSolicita.AddColumn(QString::fromLatin1(field));
-    dbgSolicita.AddColumn(QStringLiteral("IDIMPSOLSAC"), QStringLiteral("Status"));
+    addColumns(dbgSolicita, {{"DTSOLCMP", 90},
+                             {"NRSOLICMP", 90},
+                             {"CDFILLANCA", 80},
+                             {"NMOPERADOR", 200},
+                             {"NMDESTSOLI", 160},
+                             {"IDBAIXASOL", 110},
+                             {"NMOPERLANC", 200},
+                             {"IDIMPSOLSAC", 260}});
+    dbgSolicita.Columns.back().Title = QStringLiteral("Status");
 }
 
 TfrmLancaSoliCmp::~TfrmLancaSoliCmp()

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace cmp::server {
 
 namespace {
@@ -95,6 +97,15 @@ QVariant dateOrNull(const QDate& date)
     return date.isValid() ? QVariant(date) : QVariant();
 }
 
+// An open range still binds both ends, so that the condition stays a plain
+// range that the index on (CDFILSOLI, DTSOLCMP) can serve.
+std::pair<QDate, QDate> requisitionDateBounds(const DateCriterion& dates)
+{
+    if (dates.restricts)
+        return {dates.from, dates.to};
+    return {QDate(1, 1, 1), QDate(9999, 12, 31)};
+}
+
 } // namespace
 
 ListCriterion readListCriterion(RemoteValue& flag, RemoteValue& list, const ListKind& kind)
@@ -146,7 +157,7 @@ RequisitionCriteria readRequisitionCriteria(std::vector<RemoteValue>& args, size
 QString requisitionCriteriaCondition()
 {
     return QStringLiteral(
-        "(:P_SOL = 'T' OR R.DTSOLCMP BETWEEN :P_DTSOLINI AND :P_DTSOLFIM) "
+        "R.DTSOLCMP BETWEEN :P_DTSOLINI AND :P_DTSOLFIM "
         "AND (:P_TODOSCOMPRADOR = 'T' OR INSTR(:P_COMPRADORES, '_' || R.CDOPERADOR || '_') > 0) "
         "AND (:P_TODOSDESTINO = 'T' OR INSTR(:P_DESTINOS, '_' || R.CDDESTSOLI || '_') > 0) "
         "AND (:P_ENTR = 'T' OR EXISTS (SELECT 1 FROM ITEMSOLI I "
@@ -161,9 +172,9 @@ QString requisitionCriteriaCondition()
 
 Bindings requisitionCriteriaBindings(const RequisitionCriteria& criteria)
 {
-    return {{"P_SOL", flagValue(criteria.requisitionDates.restricts)},
-            {"P_DTSOLINI", dateOrNull(criteria.requisitionDates.from)},
-            {"P_DTSOLFIM", dateOrNull(criteria.requisitionDates.to)},
+    const auto [requisitionFrom, requisitionTo] = requisitionDateBounds(criteria.requisitionDates);
+    return {{"P_DTSOLINI", requisitionFrom},
+            {"P_DTSOLFIM", requisitionTo},
             {"P_TODOSCOMPRADOR", flagValue(criteria.buyers.restricts)},
             {"P_COMPRADORES", criteria.buyers.list},
             {"P_TODOSDESTINO", flagValue(criteria.destinations.restricts)},
