@@ -6,6 +6,7 @@
 //
 // Generating the data takes minutes, so it is built once and kept: a SQLite
 // file beside this program, and a schema of its own on PostgreSQL.
+#include "bench_postgres.h"
 #include "db/demo_data.h"
 #include "db/large_data.h"
 #include "server/remote_modules.h"
@@ -48,16 +49,7 @@ const QDate monthEnd(2025, 3, 31);
 const QString noRestriction = QStringLiteral("T");
 const QString restricting; // any flag but "T" applies its criterion
 
-std::optional<server::DatabaseConfig> postgresConfig()
-{
-    if (!qEnvironmentVariableIsSet("CMP_PG_HOST") || !qEnvironmentVariableIsSet("CMP_PG_DB"))
-        return std::nullopt;
-    return server::DatabaseConfig::postgres(
-        qEnvironmentVariable("CMP_PG_HOST"),
-        qEnvironmentVariable("CMP_PG_PORT", QStringLiteral("5432")).toInt(),
-        qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
-        qEnvironmentVariable("CMP_PG_DB"));
-}
+using bench::postgresConfig;
 
 QSqlQuery run(QSqlDatabase db, const QString& sql)
 {

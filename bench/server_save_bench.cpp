@@ -2,6 +2,7 @@
 // resolver on SQLite and PostgreSQL, and the whole call over HTTP. Each
 // figure runs beside a baseline of the same run, bare prepared inserts of the
 // same rows in one transaction; "vs_baseline" is the ratio to it.
+#include "bench_postgres.h"
 #include "server/http_server.h"
 #include "server/requisition_save.h"
 #include "server/server.h"
@@ -56,16 +57,7 @@ void execute(QSqlDatabase db, const QString& sql, const QVariantList& values = {
         throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
 }
 
-std::optional<server::DatabaseConfig> postgresConfig()
-{
-    if (!qEnvironmentVariableIsSet("CMP_PG_HOST") || !qEnvironmentVariableIsSet("CMP_PG_DB"))
-        return std::nullopt;
-    return server::DatabaseConfig::postgres(
-        qEnvironmentVariable("CMP_PG_HOST"),
-        qEnvironmentVariable("CMP_PG_PORT", QStringLiteral("5432")).toInt(),
-        qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
-        qEnvironmentVariable("CMP_PG_DB"));
-}
+using bench::postgresConfig;
 
 // A schema of the benchmark's own on the PostgreSQL server, so that nothing
 // of the database it was pointed at is touched; dropped at the end.
