@@ -1,6 +1,6 @@
 // Decodes arbitrary bytes as a packet: a malformed one must give PacketError,
 // never a crash, and whatever decodes must survive encoding unchanged, with
-// the text writer meaning the same JSON as the QJson one.
+// Qt's JSON reader finding the same packet in the text the writer made.
 #include "framework/data/packet_json.h"
 
 #include <QByteArray>
@@ -23,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray text = cmp::fw::encodePacket(packet);
     if (cmp::fw::decodePacket(text) != packet)
         std::abort();
-    if (QJsonDocument::fromJson(text) != QJsonDocument(cmp::fw::packetToJson(packet)))
+    // Compared as packets: Qt's reader keeps a large whole number such as
+    // 797693134865233024 as an integer where the packet's own JSON holds a
+    // double, and its documents then differ though they mean the same.
+    if (cmp::fw::packetFromJson(QJsonDocument::fromJson(text).object()) != packet)
         std::abort();
     return 0;
 }
