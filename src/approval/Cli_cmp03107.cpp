@@ -12,6 +12,8 @@
 #include "framework/ui/lookups.h"
 #include "requisition/Cli_cmp03100.h"
 
+#include <stdexcept>
+
 namespace cmp::Cli_cmp03107 {
 
 module::ScreenInstance<TfrmFiltroSolicita> frmFiltroSolicita;
@@ -99,6 +101,21 @@ DateEdit& dateField(Form& form, const QString& name, GroupBox& group, const QStr
 RemoteValue remoteDate(const QDate& date)
 {
     return date.isValid() ? RemoteValue(date) : RemoteValue();
+}
+
+// "Todos" clears the list and disables its button; "Lista" enables it.
+void wireListChoice(RadioButton& todos, RadioButton& lista, SpeedButton& button, QString& list)
+{
+    todos.OnClick = [&todos, &button, &list](Control&) {
+        if (!todos.Checked())
+            return;
+        button.SetEnabled(false);
+        list.clear();
+    };
+    lista.OnClick = [&lista, &button](Control&) {
+        if (lista.Checked())
+            button.SetEnabled(true);
+    };
 }
 
 bool hasContent(const DateEdit& edit)
@@ -244,37 +261,16 @@ void TfrmFiltroSolicita::wireEvents()
         edtAgrupFilial.SetText(cdsGrupFili.FieldByName(QStringLiteral("NMGRUPFILI")).AsString());
     };
 
-    rbtFilialTodas.OnClick = [this](Control&) {
-        if (rbtFilialTodas.Checked())
-            SetListMode(false, btpFilial, stListaFilial);
-    };
-    rbtFilialLista.OnClick = [this](Control&) {
-        if (rbtFilialLista.Checked())
-            SetListMode(true, btpFilial, stListaFilial);
-    };
+    wireListChoice(rbtFilialTodas, rbtFilialLista, btpFilial, stListaFilial);
     btpFilial.OnClick = [this](Control&) { ListaFiliais(); };
 
-    rbtTodosComprador.OnClick = [this](Control&) {
-        if (rbtTodosComprador.Checked())
-            SetListMode(false, sbtComprador, stListaComprador);
-    };
-    rbtListaComprador.OnClick = [this](Control&) {
-        if (rbtListaComprador.Checked())
-            SetListMode(true, sbtComprador, stListaComprador);
-    };
+    wireListChoice(rbtTodosComprador, rbtListaComprador, sbtComprador, stListaComprador);
     sbtComprador.OnClick = [this](Control&) {
         openQuery(qryComprador, qryCompradorName, {});
         PesquisaLista(qryComprador, QStringLiteral("CDOPERADOR"),
                       msgPadrao.Msg(QStringLiteral("Comprador")), stListaComprador);
     };
-    rbtTodosDestino.OnClick = [this](Control&) {
-        if (rbtTodosDestino.Checked())
-            SetListMode(false, sbtDestino, stListaDestino);
-    };
-    rbtListaDestino.OnClick = [this](Control&) {
-        if (rbtListaDestino.Checked())
-            SetListMode(true, sbtDestino, stListaDestino);
-    };
+    wireListChoice(rbtTodosDestino, rbtListaDestino, sbtDestino, stListaDestino);
     sbtDestino.OnClick = [this](Control&) { ListaDestinos(); };
     // F9 on a "Lista" choice opens its list.
     rbtListaComprador.OnKeyDown = [this](Control&, Key& key, Shift) {
@@ -410,6 +406,8 @@ void TfrmFiltroSolicita::openQuery(ClientDataSet& target, const QString& name,
                                    const std::vector<std::pair<QString, QString>>& params)
 {
     const std::optional<SqlTexts> texts = declaredStatements().find(name);
+    if (!texts)
+        throw std::logic_error("statement not declared: " + name.toStdString());
     SqlQuery query = hostDatabase().Query(name, *texts);
     for (const auto& [param, value] : params)
         query.ParamByName(param).SetValue(value);
@@ -423,12 +421,6 @@ void TfrmFiltroSolicita::ChooseLista(RadioButton& lista, RadioButton& todos, boo
     (chosen ? lista : todos).SetChecked(true);
 }
 
-void TfrmFiltroSolicita::SetListMode(bool lista, SpeedButton& button, QString& list)
-{
-    button.SetEnabled(lista);
-    if (!lista)
-        list.clear();
-}
 
 void TfrmFiltroSolicita::ListaFiliais()
 {

@@ -128,7 +128,6 @@ private:
     void ListaFiliais();
     void ListaDestinos();
     void ChooseLista(fw::RadioButton& lista, fw::RadioButton& todos, bool chosen);
-    void SetListMode(bool lista, fw::SpeedButton& button, QString& list);
     void ClearGroup();
     void ClearGerente();
     bool ManagerApprovalInUse() const;
