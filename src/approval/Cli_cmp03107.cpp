@@ -6,10 +6,10 @@
 #include "framework/forms/containers.h"
 #include "framework/forms/standard_controls.h"
 #include "framework/net/check_result.h"
-#include "framework/sql/host_database.h"
 #include "framework/sql/statement_registry.h"
 #include "framework/ui/host_context.h"
 #include "framework/ui/lookups.h"
+#include "module/declared_query.h"
 #include "requisition/Cli_cmp03100.h"
 
 #include <stdexcept>
@@ -266,7 +266,7 @@ void TfrmFiltroSolicita::wireEvents()
 
     wireListChoice(rbtTodosComprador, rbtListaComprador, sbtComprador, stListaComprador);
     sbtComprador.OnClick = [this](Control&) {
-        openQuery(qryComprador, qryCompradorName, {});
+        module::OpenDeclared(qryComprador, qryCompradorName, {});
         PesquisaLista(qryComprador, QStringLiteral("CDOPERADOR"),
                       msgPadrao.Msg(QStringLiteral("Comprador")), stListaComprador);
     };
@@ -285,7 +285,7 @@ void TfrmFiltroSolicita::wireEvents()
     medGerente.OnChange = [this](Control&) { ClearGerente(); };
     medGerente.OnExit = [this](Control&) { Vd_Gerente(); };
     sbtGerente.BeforePesq = [this](LookupButton&, bool&) {
-        openQuery(qryGerente, qryGerenteName, {{"P_CDOPERADOR", {}}, {"P_TCDOPERADOR", all}});
+        module::OpenDeclared(qryGerente, qryGerenteName, {{"P_CDOPERADOR", {}}, {"P_TCDOPERADOR", all}});
     };
     sbtGerente.AfterPesq = [this](LookupButton&) {
         medGerente.SetText(qryGerente.FieldByName(QStringLiteral("CDOPERADOR")).AsString());
@@ -322,7 +322,7 @@ void TfrmFiltroSolicita::FormCreate()
 
 QString TfrmFiltroSolicita::PurchaseCenter()
 {
-    openQuery(qryFilial, qryFilialName, {{"P_CDFILIAL", FiliProc()}, {"P_TCDFILIAL", {}}});
+    module::OpenDeclared(qryFilial, qryFilialName, {{"P_CDFILIAL", FiliProc()}, {"P_TCDFILIAL", {}}});
     const QString center =
         qryFilial.IsEmpty() ? QString()
                             : qryFilial.FieldByName(QStringLiteral("CDFILCENTCMP")).AsString();
@@ -335,9 +335,8 @@ void TfrmFiltroSolicita::LoadMainScreenParameters()
 {
     module::BusyCursor busy;
     auto& main = *frmLancaSoliCmp;
-    std::vector<RemoteValue> args{PurchaseCenter(), QStringLiteral("SUP")};
-    const RemoteReply parameters = main.netCompras.Call(QStringLiteral("GetParamCmp"), args);
-    main.cdsParaSupri.SetData(CheckResultServ(parameters, true).toPacket());
+    QString center = PurchaseCenter();
+    main.GetParamCmp(center, QStringLiteral("SUP"));
 
     main.permissoes.clear();
     if (main.cdsParaSupri.FieldByName(QStringLiteral("IDBLOQALTSOLAUT")).AsString() !=
@@ -364,7 +363,7 @@ void TfrmFiltroSolicita::Controla_Filtro()
     grbGerente.SetVisible(managers && main.panDestino.Visible());
     if (!grbGerente.Visible() || std::exchange(managerDefaultApplied_, true))
         return;
-    openQuery(qryGerente, qryGerenteName, {{"P_CDOPERADOR", Operador()}, {"P_TCDOPERADOR", {}}});
+    module::OpenDeclared(qryGerente, qryGerenteName, {{"P_CDOPERADOR", Operador()}, {"P_TCDOPERADOR", {}}});
     const bool isManager = !qryGerente.IsEmpty();
     if (isManager) {
         medGerente.SetText(qryGerente.FieldByName(QStringLiteral("CDOPERADOR")).AsString());
@@ -402,18 +401,6 @@ void TfrmFiltroSolicita::loadFromServer(ClientDataSet& target, const QString& me
     }
 }
 
-void TfrmFiltroSolicita::openQuery(ClientDataSet& target, const QString& name,
-                                   const std::vector<std::pair<QString, QString>>& params)
-{
-    const std::optional<SqlTexts> texts = declaredStatements().find(name);
-    if (!texts)
-        throw std::logic_error("statement not declared: " + name.toStdString());
-    SqlQuery query = hostDatabase().Query(name, *texts);
-    for (const auto& [param, value] : params)
-        query.ParamByName(param).SetValue(value);
-    hostDatabase().Open(query, target);
-}
-
 // --- lists and lookups ----------------------------------------------------------
 
 void TfrmFiltroSolicita::ChooseLista(RadioButton& lista, RadioButton& todos, bool chosen)
@@ -427,7 +414,7 @@ void TfrmFiltroSolicita::ListaFiliais()
     cdsFiliAgrupFili.EmptyDataSet();
     ClientDataSet* branches = &qryFilial;
     if (medAgrupFilial.Text().trimmed().isEmpty()) {
-        openQuery(qryFilial, qryFilialName, {{"P_CDFILIAL", QStringLiteral(" ")}, {"P_TCDFILIAL", all}});
+        module::OpenDeclared(qryFilial, qryFilialName, {{"P_CDFILIAL", QStringLiteral(" ")}, {"P_TCDFILIAL", all}});
     } else {
         loadFromServer(cdsFiliAgrupFili, QStringLiteral("GetFiliGrupFil"), {medAgrupFilial.Text()},
                        btpFilial);
@@ -447,7 +434,7 @@ void TfrmFiltroSolicita::ListaDestinos()
                        sbtDestino);
         destinations = &cdsDestGrupFili;
     } else {
-        openQuery(qryDestino, qryDestinoName,
+        module::OpenDeclared(qryDestino, qryDestinoName,
                   {{"P_CDFILIAL", stListaFilial},
                    {"P_TCDFILIAL", rbtFilialTodas.Checked() ? all : QString()}});
     }
@@ -592,7 +579,7 @@ void TfrmFiltroSolicita::SetTodosFlags()
 
 // The requesting branches with matching requisitions and the requisitions of
 // the first one, straight into the main screen.
-void TfrmFiltroSolicita::CarregaSolicitacoes()
+void TfrmFiltroSolicita::CarregaSolicitacoes(const QString& filialOrigem)
 {
     auto& main = *frmLancaSoliCmp;
     std::vector<RemoteValue> criteria{
@@ -612,6 +599,8 @@ void TfrmFiltroSolicita::CarregaSolicitacoes()
         throw std::runtime_error(error.toStdString());
     main.cdsFilialSoli.SetData(branches.result.at(0).toPacket());
     main.cdsData.SetData(branches.result.at(1).toPacket());
+    if (!filialOrigem.isEmpty())
+        main.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), filialOrigem);
 
     std::vector<RemoteValue> requisitionArgs{
         main.cdsFilialSoli.IsEmpty()
@@ -627,6 +616,11 @@ void TfrmFiltroSolicita::CarregaSolicitacoes()
 
 void TfrmFiltroSolicita::sbtConfirmaClick()
 {
+    Confirma({});
+}
+
+void TfrmFiltroSolicita::Confirma(const QString& filialOrigem)
+{
     Validacoes();
     Vd_Gerente();
     Dados_Filtro(true);
@@ -634,7 +628,7 @@ void TfrmFiltroSolicita::sbtConfirmaClick()
     for (int attempts = 0;; ++attempts) {
         try {
             const ProgressScope progress(msgPadrao.Msg(QStringLiteral("Get_Data")));
-            CarregaSolicitacoes();
+            CarregaSolicitacoes(filialOrigem);
             break;
         } catch (const std::exception& failure) {
             if (attempts >= silentRetries) {

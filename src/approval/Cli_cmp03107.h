@@ -108,6 +108,9 @@ public:
     // Shows the groups the parameters ask for and applies the manager
     // default once per instance.
     void Controla_Filtro();
+    // Loads the lists again with the criteria on the dialog, staying on the
+    // requesting branch given when it is still listed.
+    void Confirma(const QString& filialOrigem);
 
 protected:
     fw::FilterOptions GetOptions() const override;
@@ -124,7 +127,7 @@ private:
     void Vd_Gerente();
     void Dados_Filtro(bool save);
     void SetTodosFlags();
-    void CarregaSolicitacoes();
+    void CarregaSolicitacoes(const QString& filialOrigem);
     void ListaFiliais();
     void ListaDestinos();
     void ChooseLista(fw::RadioButton& lista, fw::RadioButton& todos, bool chosen);
@@ -132,8 +135,6 @@ private:
     void ClearGerente();
     bool ManagerApprovalInUse() const;
     QString PurchaseCenter();
-    void openQuery(fw::ClientDataSet& target, const QString& name,
-                   const std::vector<std::pair<QString, QString>>& params);
     fw::RemoteReply callModule(const QString& method, std::vector<fw::RemoteValue> args = {});
     void loadFromServer(fw::ClientDataSet& target, const QString& method,
                         std::vector<fw::RemoteValue> args, fw::Control& focusOnFailure);

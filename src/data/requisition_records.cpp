@@ -290,6 +290,19 @@ void declareFilialSoli(ClientDataSet& cds)
     flag(cds, "IDALTVRCMPANT");
 }
 
+void declareAprovCmpGer(ClientDataSet& cds)
+{
+    text(cds, "CDFILSOLI", 4);
+    text(cds, "CDFILLAN", 4);
+    text(cds, "NRSOLICMP", 10);
+    text(cds, "CDOPERADOR", 12);
+    text(cds, "CDPRODUTO", 10);
+    text(cds, "CDARVPROD", 20, "Produto");
+    text(cds, "IDENVIAEMAIL", 1);
+    text(cds, "DSJUSTREPROV", 250);
+    cds.SetIndexFieldNames(QStringLiteral("CDFILLAN;CDFILSOLI;NRSOLICMP;CDOPERADOR;CDPRODUTO"));
+}
+
 void declareData(ClientDataSet& cds)
 {
     date(cds, "DATA");

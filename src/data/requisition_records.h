@@ -37,6 +37,9 @@ void declareDecisionProdutos(fw::ClientDataSet& cdsDecisionProdutos);
 void declareMovoPSol(fw::ClientDataSet& cdsMovoPSol);
 // The requesting branches with their purchasing parameters.
 void declareFilialSoli(fw::ClientDataSet& cdsFilialSoli);
+// The manager-approval rows a save returns, one per requisition, manager and
+// product.
+void declareAprovCmpGer(fw::ClientDataSet& cdsAprovCmpGer);
 // The launch date the new-requisition wizard proposes.
 void declareData(fw::ClientDataSet& cdsData);
 

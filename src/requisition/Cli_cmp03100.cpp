@@ -9,6 +9,7 @@
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
 #include "framework/ui/host_context.h"
+#include "framework/sql/statement_registry.h"
 #include "framework/ui/ui_port.h"
 
 namespace cmp::Cli_cmp03100 {
@@ -35,135 +36,15 @@ namespace {
 
 using namespace fw;
 
-const QString justificationMissing = QStringLiteral("Justificativa deve ser informada.");
 const QString decisionIndex = QStringLiteral("IndCube");
-constexpr int productColumnWidth = 410;
-
-TabSheet& page(Form& form, PageControl& pages, const QString& name, const QString& caption)
-{
-    TabSheet& sheet = form.create<TabSheet>(name, &pages);
-    sheet.SetCaption(caption);
-    return sheet;
-}
-
-template <class T> T& captioned(Form& form, const QString& name, Control* parent,
-                                const QString& caption)
-{
-    T& control = form.create<T>(name, parent);
-    control.SetCaption(caption);
-    return control;
-}
+const QString statementPrefix = QStringLiteral("TfrmLancaSoliCmp.");
 
 } // namespace
 
-TfrmLancaSoliCmp::TfrmLancaSoliCmp()
-    : TfrmPadraoGrid(QStringLiteral("frmLancaSoliCmp"), QStringLiteral("CMP03100")),
-      netLancaSoliCmp(QStringLiteral("Cmp03100.rdmLancaSoliCmp")),
-      netCompras(QStringLiteral("Cmp.rdmCompras")), cdsFilialSoli(QStringLiteral("cdsFilialSoli")),
-      cdsData(QStringLiteral("cdsData")), cdsServSolicita(QStringLiteral("cdsServSolicita")),
-      cdsPermissoes(QStringLiteral("cdsPermissoes")),
-      cdsSolicita(QStringLiteral("cdsSolicita")), cdsJustSoli(QStringLiteral("cdsJustSoli")),
-      cdsParaSupri(QStringLiteral("cdsParaSupri")),
-      cdsDecisionProdutos(QStringLiteral("cdsDecisionProdutos")), dtsFilialSoli(&cdsFilialSoli),
-      dtsServSolicita(&cdsServSolicita),
-      dtsSolicita(&cdsSolicita), dtsJustSoli(&cdsJustSoli),
-      tshFilialSoli(page(*this, pgcPadrao, QStringLiteral("tshFilialSoli"),
-                         QStringLiteral("Filial Solicitante"))),
-      DBGrid1(create<DBGrid>(QStringLiteral("DBGrid1"), &tshFilialSoli)),
-      dbgSolicita(create<DBGrid>(QStringLiteral("dbgSolicita"), &tshPadrao)),
-      tshIncSoli(page(*this, pgcPadrao, QStringLiteral("tshIncSoli"),
-                      QStringLiteral("Inclusão de Solicitação"))),
-      tshProdutos(page(*this, pgcPadrao, QStringLiteral("tshProdutos"), QStringLiteral("Produtos"))),
-      tshDadosSoli(page(*this, pgcPadrao, QStringLiteral("tshDadosSoli"),
-                        QStringLiteral("Dados da Solicitação"))),
-      tshItems(page(*this, pgcPadrao, QStringLiteral("tshItems"),
-                    QStringLiteral("Justificativa de Alteração"))),
-      pgcIncSoli(create<PageControl>(QStringLiteral("pgcIncSoli"), &tshIncSoli)),
-      tshPrincipal(page(*this, pgcIncSoli, QStringLiteral("tshPrincipal"),
-                        QStringLiteral("Principal"))),
-      tshEntrega(page(*this, pgcIncSoli, QStringLiteral("tshEntrega"),
-                      QStringLiteral("Dias de Entrega"))),
-      chbExtra(captioned<CheckBox>(*this, QStringLiteral("chbExtra"), &tshPrincipal,
-                                   QStringLiteral("Extra"))),
-      edtDsJust(create<Edit>(QStringLiteral("edtDsJust"), &tshPrincipal)),
-      degItemSoli(create<DecisionGrid>(QStringLiteral("degItemSoli"), &tshProdutos)),
-      grbDados(create<GroupBox>(QStringLiteral("grbDados"), &tshDadosSoli)),
-      dckJusExtra(captioned<DBCheckBox>(*this, QStringLiteral("dckJusExtra"), &grbDados,
-                                        QStringLiteral("Extra"))),
-      dbeNmJustSoli(create<DBEdit>(QStringLiteral("dbeNmJustSoli"), &grbDados)),
-      panComprador(create<Panel>(QStringLiteral("panComprador"), &grbDados)),
-      panDestino(create<Panel>(QStringLiteral("panDestino"), &grbDados)),
-      panMensagem1(create<Panel>(QStringLiteral("panMensagem1"))),
-      mnuIncSoli(captioned<MenuItem>(*this, QStringLiteral("mnuIncSoli"), &mnuOperacao,
-                                     QStringLiteral("I&nclusão de Solicitação")))
-{
-    SetCaption(QStringLiteral("Lançamento de Solicitação de Compras"));
-    HelpFile = QStringLiteral("CmpHelp.hlp");
-    HelpContext = 10403100;
-    msgPadrao.Add(QStringLiteral("JUST_DEVE"), justificationMissing);
-    msgPadrao.Add(QStringLiteral("Jus_N_Inf"), justificationMissing);
-
-    tshFilialSoli.SetPageIndex(0);
-    tshPadrao.SetCaption(QStringLiteral("Solicitação"));
-    showLists();
-    panMensagem1.SetCaption(QStringLiteral("Incluindo solicitação de compras"));
-    panMensagem1.SetVisible(false);
-
-    data::addCodedValueTexts(msgPadrao);
-    data::declareFilialSoli(cdsFilialSoli);
-    data::declareData(cdsData);
-    data::declareServSolicita(cdsServSolicita, msgPadrao);
-    data::declareSolicita(cdsSolicita);
-    data::declareJustSoli(cdsJustSoli);
-    data::declareDecisionProdutos(cdsDecisionProdutos);
-    dckJusExtra.SetDataSource(&dtsSolicita);
-    dckJusExtra.SetDataField(QStringLiteral("IDSOLEXTRA"));
-    dbeNmJustSoli.SetDataSource(&dtsJustSoli);
-    dbeNmJustSoli.SetDataField(QStringLiteral("DSJUSTSOLEXT"));
-
-    for (TNetConnection* connection : {&netLancaSoliCmp, &netCompras})
-        connection->BeforeConnect = [this](TNetConnection& net) { netBeforeConnect(net); };
-
-    OnCreate = [this](Form&) { FormCreate(); };
-    OnActivate = [this](Form&) { FormActivate(); };
-    OnCloseQuery = [this](Form&, bool& canClose) { FormCloseQuery(canClose); };
-    OnClose = [this](Form&, CloseAction& action) { FormClose(action); };
-}
-
-// Both lists are read-only; the requisitions are chosen a whole row at a time.
-void TfrmLancaSoliCmp::showLists()
-{
-    struct Column
-    {
-        const char* field;
-        int width;
-    };
-    const auto addColumns = [](DBGrid& grid, std::initializer_list<Column> columns) {
-        for (const Column& column : columns)
-            grid.AddColumn(QString::fromLatin1(column.field)).Width = column.width;
-    };
-    DBGrid1.SetDataSource(&dtsFilialSoli);
-    DBGrid1.ReadOnly = true;
-    addColumns(DBGrid1, {{"CDFILIAL", 70}, {"NMFILIAL", 320}});
-    for (GridColumn& column : DBGrid1.Columns)
-        column.ReadOnly = true;
-    grdPadrao.SetVisible(false);
-    dbgSolicita.SetDataSource(&dtsServSolicita);
-    dbgSolicita.ReadOnly = true;
-    dbgSolicita.RowSelect = true;
-    addColumns(dbgSolicita, {{"DTSOLCMP", 90},
-                             {"NRSOLICMP", 90},
-                             {"CDFILLANCA", 80},
-                             {"NMOPERADOR", 200},
-                             {"NMDESTSOLI", 160},
-                             {"IDBAIXASOL", 110},
-                             {"NMOPERLANC", 200},
-                             {"IDIMPSOLSAC", 260}});
-    dbgSolicita.Columns.back().Title = QStringLiteral("Status");
-}
-
 TfrmLancaSoliCmp::~TfrmLancaSoliCmp()
 {
+    // The base screen's command handling reads this screen's record sets.
+    dtsPadrao.SetDataSet(nullptr);
     Destroy();
 }
 
@@ -185,7 +66,6 @@ void TfrmLancaSoliCmp::FormCreate()
     pgcPadrao.SetActivePage(&tshFilialSoli);
     boPrimeiraAtivacao = true;
     boCopiaItens = true;
-    degItemSoli.FixedColWidth = productColumnWidth;
 }
 
 void TfrmLancaSoliCmp::FormActivate()
@@ -195,10 +75,40 @@ void TfrmLancaSoliCmp::FormActivate()
     stlDtEntrega = std::make_unique<QStringList>();
     stlProdutos = std::make_unique<QStringList>();
     stlProdutosTot = std::make_unique<QStringList>();
+    HabilitaInclusaoAgregada();
+    MostraFilialLancamento();
     if (pgcPadrao.ActivePage() != &tshFilialSoli && tshFilialSoli.TabVisible())
         pgcPadrao.SetActivePage(&tshFilialSoli);
     Cli_cmp03107::CriaFiltroSolicita();
     CopiaParametrosFilial();
+    AplicaParametrosFilial();
+    pgcPadraoChange();
+}
+
+// Aggregated requisitions are entered for a school-meal central: an operator
+// bound to one branch may enter them only from one.
+void TfrmLancaSoliCmp::HabilitaInclusaoAgregada()
+{
+    bool allowed = true;
+    if (ModuFili()) {
+        AbreConsulta(qryCentMerenda, {{QStringLiteral("P_CDFILIAL"), FiliProc()}});
+        allowed = !qryCentMerenda.IsEmpty();
+    }
+    SetCommandEnabled(sbtInclSolicAgreg, allowed);
+}
+
+// New requisitions are launched by the processing branch.
+void TfrmLancaSoliCmp::MostraFilialLancamento()
+{
+    AbreConsulta(qryFilial, {{QStringLiteral("P_CDFILIAL"), FiliProc()}});
+    const bool found = !qryFilial.IsEmpty();
+    edtCdFilLanca.SetText(found ? qryFilial.FieldByName(QStringLiteral("CDFILIAL")).AsString() : QString());
+    edtNmFilLanca.SetText(found ? qryFilial.FieldByName(QStringLiteral("NMFILIAL")).AsString() : QString());
+}
+
+void TfrmLancaSoliCmp::AbreConsulta(ClientDataSet& query, const module::QueryParams& params)
+{
+    module::OpenDeclared(query, statementPrefix + query.Name(), params);
 }
 
 QString TfrmLancaSoliCmp::currentBranchFlag(const QString& field) const
@@ -206,6 +116,20 @@ QString TfrmLancaSoliCmp::currentBranchFlag(const QString& field) const
     if (!cdsFilialSoli.Active() || cdsFilialSoli.IsEmpty())
         return {};
     return cdsFilialSoli.FieldByName(field).AsString();
+}
+
+QString TfrmLancaSoliCmp::currentRequisition(const QString& field) const
+{
+    if (!cdsServSolicita.Active() || cdsServSolicita.IsEmpty())
+        return {};
+    return cdsServSolicita.FieldByName(field).AsString();
+}
+
+TfrmLancaSoliCmp::RequisitionKey TfrmLancaSoliCmp::chaveAtual() const
+{
+    return {currentRequisition(QStringLiteral("CDFILSOLI")),
+            currentRequisition(QStringLiteral("CDFILLANCA")),
+            currentRequisition(QStringLiteral("NRSOLICMP"))};
 }
 
 void TfrmLancaSoliCmp::CopiaParametrosFilial()
@@ -247,6 +171,7 @@ void TfrmLancaSoliCmp::FormClose(CloseAction& action)
     }
     netCompras.Disconnect();
     netLancaSoliCmp.Disconnect();
+    chaveItens_ = chaveMovimento_ = chaveDados_ = {};
     boStCriado = false;
     stlDtEntrega.reset();
     stlProdutosTot.reset();
@@ -264,6 +189,21 @@ void CriaLancaSoliCmp()
     }
     frmLancaSoliCmp->SetWindowState(WindowState::Normal);
     uiPort().showModeless(*frmLancaSoliCmp);
+}
+
+void DeclareStatements(StatementRegistry& registry)
+{
+    const auto declare = [&registry](const char* query, const char* sql) {
+        registry.Declare(statementPrefix + QLatin1String(query), {QString::fromLatin1(sql)});
+    };
+    declare("qryCentMerenda",
+            "SELECT FILIAL.CDFILIAL, FILIAL.NMFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL AND "
+            "IDCNTRRESC <> 'S' AND CDREGIAO IS NOT NULL AND CDFILCENTPME IS NULL AND "
+            "IDFILCENTPME = 'S'");
+    declare("qryFilial",
+            "SELECT CDFILIAL, NMFILIAL, IDCNTRRESC, CDREGIAO, IDFUNCAOFILI FROM FILIAL, "
+            "PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = NVLSTR(P_CDFILIAL.PARAM, CDFILIAL) "
+            "ORDER BY CDFILIAL");
 }
 
 void initialization()

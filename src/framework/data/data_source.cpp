@@ -9,9 +9,12 @@ DataSource::DataSource(ClientDataSet* dataSet)
     SetDataSet(dataSet);
 }
 
+// A source going away tells nobody: its owner's handlers and controls may
+// already be gone.
 DataSource::~DataSource()
 {
-    SetDataSet(nullptr);
+    if (dataSet_)
+        std::erase(dataSet_->sources_, this);
 }
 
 void DataSource::SetDataSet(ClientDataSet* dataSet)

@@ -110,6 +110,8 @@ TfrmPadraoGrid::TfrmPadraoGrid(QString name, QString screenCode)
       sbtImprimir(command(QStringLiteral("sbtImprimir"), mnuImprimir, QStringLiteral("Imprimir"))),
       sbtAjuda(command(QStringLiteral("sbtAjuda"), mnuAjuda, QStringLiteral("Ajuda"))),
       sbtFechar(command(QStringLiteral("sbtFechar"), mnuFechar, QStringLiteral("Fechar"))),
+      panNavegador(create<Panel>(QStringLiteral("panNavegador"))),
+      dbnPadrao(DBNavigator::create(*this, QStringLiteral("dbnPadrao"), &panNavegador)),
       pgcPadrao(create<PageControl>(QStringLiteral("pgcPadrao"))),
       tshPadrao(create<TabSheet>(QStringLiteral("tshPadrao"), &pgcPadrao)),
       grdPadrao(create<DBGrid>(QStringLiteral("grdPadrao"), &tshPadrao))
@@ -117,6 +119,7 @@ TfrmPadraoGrid::TfrmPadraoGrid(QString name, QString screenCode)
     ScreenCode = std::move(screenCode);
     pgcPadrao.SetActivePage(&tshPadrao);
     grdPadrao.SetDataSource(&dtsPadrao);
+    dbnPadrao.SetDataSource(&dtsPadrao);
     dtsPadrao.addLink(&stateLink_);
     ControlaBotoes();
 }

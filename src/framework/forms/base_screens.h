@@ -14,6 +14,7 @@ namespace cmp::fw {
 
 class BitBtn;
 class DBGrid;
+class DBNavigator;
 class Label;
 class MainMenu;
 class MenuItem;
@@ -88,6 +89,10 @@ public:
     SpeedButton& sbtAjuda;
     SpeedButton& sbtFechar;
 
+    // The navigator moves through dtsPadrao until a screen points it elsewhere.
+    Panel& panNavegador;
+    DBNavigator& dbnPadrao;
+
     PageControl& pgcPadrao;
     TabSheet& tshPadrao;
     DBGrid& grdPadrao;
@@ -118,12 +123,14 @@ protected:
     virtual void ControlaBotoes();
     // A command's button and menu entry are always enabled together.
     void SetCommandEnabled(SpeedButton& button, bool enabled);
+    // A command button on the bar that runs its menu entry's click and is
+    // enabled with it by SetCommandEnabled.
+    SpeedButton& command(const QString& name, MenuItem& menu, const QString& hint);
 
 private:
     using Handler = void (TfrmPadraoGrid::*)();
     MenuItem& entry(const QString& name, MenuItem& parent, const QString& caption,
                     const QString& shortCut, Handler handler);
-    SpeedButton& command(const QString& name, MenuItem& menu, const QString& hint);
     ClientDataSet* padrao() const { return dtsPadrao.DataSet(); }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 #include <Qt>
 
@@ -184,3 +185,6 @@ private:
 };
 
 } // namespace cmp::fw
+
+// Screens hand controls to other modules inside argument lists.
+Q_DECLARE_METATYPE(cmp::fw::Control*)

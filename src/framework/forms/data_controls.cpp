@@ -1,8 +1,12 @@
 #include "framework/forms/data_controls.h"
 
 #include "framework/data/field.h"
+#include "framework/forms/buttons.h"
+#include "framework/forms/form.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 namespace cmp::fw {
 
@@ -82,6 +86,70 @@ void DBCheckBox::clicked()
     fire(OnClick);
 }
 
+DBText::DBText(Form& form, QString name)
+    : Label(form, std::move(name)), link_([this] { SetCaption(link_.text()); })
+{}
+
+DBNavigator::DBNavigator(Form& form, QString name) : Panel(form, std::move(name)) {}
+
+DBNavigator::~DBNavigator()
+{
+    SetDataSource(nullptr);
+}
+
+DBNavigator& DBNavigator::create(Form& form, const QString& name, Control* parent)
+{
+    auto& navigator = form.create<DBNavigator>(name, parent);
+    const auto button = [&](const char* part, const char* caption, const char* hint,
+                            void (ClientDataSet::*move)()) {
+        auto& created = form.create<SpeedButton>(name + QLatin1String(part), &navigator);
+        created.SetCaption(QString::fromUtf8(caption));
+        created.SetHint(QString::fromUtf8(hint));
+        created.OnClick = [&navigator, move](Control&) {
+            if (ClientDataSet* dataSet = navigator.browsed())
+                (dataSet->*move)();
+        };
+        return &created;
+    };
+    navigator.first_ = button("First", "|◀", "Primeiro", &ClientDataSet::First);
+    navigator.prior_ = button("Prior", "◀", "Anterior", &ClientDataSet::Prior);
+    navigator.next_ = button("Next", "▶", "Próximo", &ClientDataSet::Next);
+    navigator.last_ = button("Last", "▶|", "Último", &ClientDataSet::Last);
+    navigator.refresh();
+    return navigator;
+}
+
+void DBNavigator::SetDataSource(DataSource* source)
+{
+    if (DataSource::relink(source_, source, this))
+        refresh();
+}
+
+ClientDataSet* DBNavigator::browsed() const
+{
+    ClientDataSet* dataSet = source_ ? source_->DataSet() : nullptr;
+    return dataSet && dataSet->State() == DataSetState::Browse ? dataSet : nullptr;
+}
+
+void DBNavigator::recordChanged(Field* field)
+{
+    if (!field)
+        refresh();
+}
+
+void DBNavigator::refresh()
+{
+    if (!first_)
+        return;
+    const ClientDataSet* dataSet = browsed();
+    const int recNo = dataSet ? dataSet->RecNo() : 0;
+    const int count = dataSet ? dataSet->RecordCount() : 0;
+    first_->SetEnabled(recNo > 1);
+    prior_->SetEnabled(recNo > 1);
+    next_->SetEnabled(recNo > 0 && recNo < count);
+    last_->SetEnabled(recNo > 0 && recNo < count);
+}
+
 DBGrid::DBGrid(Form& form, QString name) : Control(form, std::move(name)) {}
 
 DBGrid::~DBGrid()
@@ -106,6 +174,28 @@ GridColumn& DBGrid::AddColumn(const QString& fieldName, const QString& title)
     Columns.push_back(GridColumn{fieldName, title});
     changed(Property::Contents);
     return Columns.back();
+}
+
+GridColumn& DBGrid::columnOf(const QString& fieldName)
+{
+    for (GridColumn& column : Columns)
+        if (column.FieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return column;
+    throw std::invalid_argument("no column for field " + fieldName.toStdString());
+}
+
+void DBGrid::SetColumnVisible(const QString& fieldName, bool visible)
+{
+    GridColumn& column = columnOf(fieldName);
+    if (std::exchange(column.Visible, visible) != visible)
+        changed(Property::Contents);
+}
+
+void DBGrid::SetColumnButtonStyle(const QString& fieldName, ColumnButtonStyle style)
+{
+    GridColumn& column = columnOf(fieldName);
+    if (std::exchange(column.ButtonStyle, style) != style)
+        changed(Property::Contents);
 }
 
 std::vector<GridColumn> DBGrid::VisibleColumns() const

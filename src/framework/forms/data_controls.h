@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/data/data_source.h"
+#include "framework/forms/containers.h"
 #include "framework/forms/standard_controls.h"
 
 #include <functional>
@@ -101,6 +102,53 @@ private:
     FieldLink link_;
 };
 
+// A label showing one field of the current record, through its get-text.
+class DBText : public Label
+{
+public:
+    DBText(Form& form, QString name);
+
+    DataSource* GetDataSource() const { return link_.dataSource(); }
+    void SetDataSource(DataSource* source) { link_.setDataSource(source); }
+    const QString& DataField() const { return link_.fieldName(); }
+    void SetDataField(const QString& name) { link_.setFieldName(name); }
+
+private:
+    FieldLink link_;
+};
+
+class SpeedButton;
+
+// Buttons moving through the records of a data source: first, prior, next
+// and last. A button is enabled only while it can move somewhere, and all
+// of them only while the record set is browsing.
+class DBNavigator : public Panel, private DataLink
+{
+public:
+    DBNavigator(Form& form, QString name);
+    ~DBNavigator() override;
+
+    // Creates a navigator with its buttons, named after it ("dbnPadraoFirst",
+    // "dbnPadraoPrior", "dbnPadraoNext", "dbnPadraoLast").
+    static DBNavigator& create(Form& form, const QString& name, Control* parent);
+
+    DataSource* GetDataSource() const { return source_; }
+    void SetDataSource(DataSource* source);
+
+private:
+    void dataSetChanged() override { refresh(); }
+    void recordChanged(Field* field) override;
+    void stateChanged() override { refresh(); }
+    void refresh();
+    ClientDataSet* browsed() const;
+
+    DataSource* source_ = nullptr;
+    SpeedButton* first_ = nullptr;
+    SpeedButton* prior_ = nullptr;
+    SpeedButton* next_ = nullptr;
+    SpeedButton* last_ = nullptr;
+};
+
 enum class ColumnButtonStyle
 {
     Auto,
@@ -130,6 +178,10 @@ public:
     std::vector<GridColumn> Columns;
     GridColumn& AddColumn(const QString& fieldName, const QString& title = {});
     std::vector<GridColumn> VisibleColumns() const;
+    // Shows or hides the column of a field, and gives or takes its lookup
+    // button; the grid redraws its columns when something changed.
+    void SetColumnVisible(const QString& fieldName, bool visible);
+    void SetColumnButtonStyle(const QString& fieldName, ColumnButtonStyle style);
     QString ColumnTitle(const GridColumn& column) const;
 
     bool RowSelect = false;
@@ -154,6 +206,7 @@ protected:
 
 private:
     ClientDataSet* dataSet() const;
+    GridColumn& columnOf(const QString& fieldName);
     Field* fieldOf(const GridColumn& column) const;
     bool cellWritable() const;
     void dataSetChanged() override { changed(Property::Contents); }

@@ -1,0 +1,356 @@
+// The requisition screen on the embedded demo, signed in as operator 1 of
+// branch 0004: reaching a branch's requisitions, loading each page's data
+// once per requisition, the locks and the commands each page allows.
+//
+// Branch 0004 (center 0001) locks automatic requisitions, lets only their
+// author change requisitions, uses item approval with the integration on;
+// its requisitions: 1 manual by operator 7, 2 automatic by operator 8,
+// 3 extra by operator 1, 4 by operator 2 with a log and approved items,
+// 5 settled by hand, 7 consolidated by the center.
+#include "approval/Cli_cmp03107.h"
+#include "framework/forms/buttons.h"
+#include "framework/forms/containers.h"
+#include "framework/forms/data_controls.h"
+#include "framework/forms/decision_grid.h"
+#include "framework/forms/menus.h"
+#include "framework/forms/standard_controls.h"
+#include "requisition/Cli_cmp03100.h"
+#include "support/module_session.h"
+
+using namespace cmp;
+using namespace cmp::fw;
+using Cli_cmp03100::frmLancaSoliCmp;
+using Cli_cmp03100::TfrmLancaSoliCmp;
+
+namespace {
+
+const QString headerProgress = QStringLiteral("Recebendo dados da solicitação do servidor...");
+const QString productsProgress = QStringLiteral("Recebendo produtos do servidor...");
+const QString logProgress = QStringLiteral("Recebendo justificativa de alteração do servidor...");
+
+class RequisitionScreen : public test::ModuleSession
+{
+protected:
+    // Opens the module and confirms the filter as it comes.
+    TfrmLancaSoliCmp& open()
+    {
+        ui.actInNextModal([](Form& filter) {
+            filter.userClick(QStringLiteral("sbtConfirma"));
+            return int(mrNone);
+        });
+        IniProc();
+        return *frmLancaSoliCmp;
+    }
+
+    // A requisition of a branch, on a page chosen as the user does.
+    TfrmLancaSoliCmp& openRequisition(const QString& branch, const QString& number,
+                                      const QString& page)
+    {
+        auto& screen = open();
+        EXPECT_TRUE(screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), branch));
+        EXPECT_TRUE(screen.userClick(QStringLiteral("tshPadrao")));
+        EXPECT_TRUE(screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), number));
+        if (page != QLatin1String("tshPadrao")) {
+            EXPECT_TRUE(screen.userClick(page));
+        }
+        return screen;
+    }
+
+    int shown(const QString& progress) const
+    {
+        return int(ui.texts(UiEventKind::Progress).count(progress));
+    }
+
+    static bool enabled(const TfrmLancaSoliCmp& screen, const char* command)
+    {
+        const auto& button = screen.control<SpeedButton>(QString::fromLatin1(command));
+        const auto& entry = screen.control<MenuItem>(
+            QStringLiteral("mnu") + QString::fromLatin1(command).mid(3));
+        EXPECT_EQ(button.Enabled(), entry.Enabled()) << command << ": button and menu differ";
+        return button.Enabled();
+    }
+};
+
+// --- reaching the requisitions --------------------------------------------------------
+
+TEST_F(RequisitionScreen, shouldListTheChosenBranchsRequisitionsOnCtrlRight)
+{
+    auto& screen = open();
+    ASSERT_GT(screen.cdsFilialSoli.RecordCount(), 1);
+    EXPECT_EQ(screen.cdsServSolicita.FieldByName(QStringLiteral("CDFILSOLI")).AsString(), "0001");
+
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    EXPECT_EQ(screen.medCdFilSoli.Text(), "0004");
+    screen.userKey(QStringLiteral("DBGrid1"), Qt::Key_Right, Qt::ControlModifier);
+
+    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshPadrao);
+    EXPECT_TRUE(screen.mnuSolicitacao.Checked());
+    EXPECT_FALSE(screen.mnuFilialSoli.Checked());
+    EXPECT_EQ(screen.cdsFilialSoli.FieldByName(QStringLiteral("CDFILIAL")).AsString(), "0004")
+        << "the lists are reloaded for the branch chosen";
+    EXPECT_EQ(screen.dbgSolicita.RowCount(), 6);
+    for (screen.cdsServSolicita.First(); !screen.cdsServSolicita.Eof(); screen.cdsServSolicita.Next())
+        EXPECT_EQ(screen.cdsServSolicita.FieldByName(QStringLiteral("CDFILSOLI")).AsString(), "0004");
+    EXPECT_TRUE(ui.texts(UiEventKind::Error).isEmpty());
+}
+
+TEST_F(RequisitionScreen, shouldShowTheHeaderOnceForEachRequisition)
+{
+    auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
+
+    EXPECT_EQ(screen.dbeCdFilLanca.Text(), "0004");
+    EXPECT_EQ(screen.dbeCdCentCmp.Text(), "0001");
+    EXPECT_EQ(screen.dbeNmCentCmp.Text(), "Central de Compras Campinas");
+    EXPECT_EQ(screen.dbeDtLanc.Text(), "30/11/2026");
+    EXPECT_EQ(screen.edtNmDtLanc.Text(), "Segunda-feira");
+    EXPECT_TRUE(screen.dckJusExtra.Checked());
+    EXPECT_TRUE(screen.dckJusExtra.Enabled()) << "a manual requisition";
+    EXPECT_EQ(screen.dbeNmJustSoli.Text(), "Evento especial de fim de ano");
+    EXPECT_EQ(screen.dbeNmJustSoli.Color(), ColorRole::Required) << "the branch asks for it";
+    EXPECT_EQ(shown(headerProgress), 2) << "header and justification";
+    EXPECT_TRUE(screen.lblExtra.Visible());
+    EXPECT_EQ(screen.lblExtra.Caption(), "Extra");
+
+    screen.userClick(QStringLiteral("tshPadrao"));
+    screen.userClick(QStringLiteral("tshDadosSoli"));
+    EXPECT_EQ(shown(headerProgress), 2) << "the same requisition is not fetched again";
+
+    screen.userClick(QStringLiteral("tshPadrao"));
+    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
+    screen.userClick(QStringLiteral("tshDadosSoli"));
+    EXPECT_EQ(shown(headerProgress), 4);
+    EXPECT_FALSE(screen.dckJusExtra.Checked());
+    EXPECT_FALSE(screen.dbeNmJustSoli.Enabled()) << "no justification without \"Extra\"";
+}
+
+TEST_F(RequisitionScreen, shouldFetchTheProductsAgainOnlyForAnotherRequisitionKey)
+{
+    // The consolidated requisition of the center takes number 3 too.
+    exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    exec(QStringLiteral("UPDATE ITEMSOLI SET NRSOLICMP = '0000000003' WHERE CDFILSOLI = '0004' "
+                        "AND CDFILLAN = '0001'"));
+    exec(QStringLiteral("UPDATE SOLICITA SET NRSOLICMP = '0000000003' WHERE CDFILSOLI = '0004' "
+                        "AND CDFILLANCA = '0001'"));
+    auto& screen = openRequisition("0004", "0000000003", "tshPadrao");
+    const auto choose = [&screen](const char* launching) {
+        ASSERT_TRUE(screen.cdsServSolicita.Locate(
+            QStringLiteral("CDFILLANCA;NRSOLICMP"),
+            {QString::fromLatin1(launching), QStringLiteral("0000000003")}));
+    };
+    choose("0004");
+    screen.userClick(QStringLiteral("tshProdutos"));
+    EXPECT_EQ(shown(productsProgress), 2) << "matrix source and items";
+    EXPECT_EQ(screen.cdsItemSoli.RecordCount(), 24);
+
+    screen.userClick(QStringLiteral("tshPadrao"));
+    screen.userClick(QStringLiteral("tshProdutos"));
+    EXPECT_EQ(shown(productsProgress), 2);
+
+    screen.userClick(QStringLiteral("tshPadrao"));
+    choose("0001");
+    screen.userClick(QStringLiteral("tshProdutos"));
+    EXPECT_EQ(shown(productsProgress), 4);
+    EXPECT_EQ(screen.cdsItemSoli.FieldByName(QStringLiteral("CDFILLAN")).AsString(), "0001");
+}
+
+TEST_F(RequisitionScreen, shouldLoadNothingForARequisitionWithoutNumber)
+{
+    auto& screen = open();
+    screen.cdsServSolicita.EmptyDataSet();
+    const auto before = ui.events().size();
+    screen.MudaPagina(screen.tshDadosSoli);
+    screen.MudaPagina(screen.tshProdutos);
+    EXPECT_EQ(ui.events().size(), before);
+}
+
+// --- the alteration log ------------------------------------------------------------
+
+TEST_F(RequisitionScreen, shouldShowWhenAndByWhomEachChangeWasMade)
+{
+    auto& screen = openRequisition("0004", "0000000004", "tshItems");
+
+    EXPECT_EQ(shown(logProgress), 1);
+    EXPECT_EQ(screen.dbgItens.RowCount(), 2);
+    EXPECT_EQ(screen.edtData.Text(), "02/12/2026 14:01:00");
+    EXPECT_EQ(screen.edtDiaSemana.Text(), "Qua");
+    EXPECT_EQ(screen.edtHora.Text(), "14:01:00");
+    EXPECT_EQ(screen.dbeCdOper.Text(), "000000000002");
+    screen.cdsMovoPSol.Next();
+    EXPECT_EQ(screen.edtHora.Text(), "14:02:00");
+    EXPECT_EQ(screen.dbgItens.Columns.back().ButtonStyle, ColumnButtonStyle::Ellipsis);
+}
+
+TEST_F(RequisitionScreen, shouldHideTheLogWhereTheBranchDoesNotKeepOne)
+{
+    auto& screen = open();
+    EXPECT_TRUE(screen.tshItems.TabVisible());
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0010"));
+    EXPECT_FALSE(screen.tshItems.TabVisible());
+    EXPECT_FALSE(screen.mnuItens.Visible());
+}
+
+// --- parameters -------------------------------------------------------------------
+
+TEST_F(RequisitionScreen, shouldShowTheIntegrationOrThePreviousPurchaseAsTheBranchUses)
+{
+    auto& screen = open();
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    EXPECT_TRUE(screen.depDtAlteracao.Visible()) << "the integration is on at 0004";
+    EXPECT_FALSE(screen.depDtCmpAnterior.Visible());
+    EXPECT_TRUE(screen.dbgSolicita.VisibleColumns().size() == screen.dbgSolicita.Columns.size())
+        << "status, buyer, destination and settlement all shown";
+
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0005"));
+    EXPECT_FALSE(screen.depDtAlteracao.Visible());
+    EXPECT_TRUE(screen.depDtCmpAnterior.Visible()) << "manager approval on meat at 0005";
+    EXPECT_EQ(screen.stAprovGerente, "S");
+
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0008"));
+    EXPECT_FALSE(screen.depDtAlteracao.Visible());
+    EXPECT_FALSE(screen.depDtCmpAnterior.Visible());
+    EXPECT_EQ(screen.stAprovGerente, "N");
+    EXPECT_FALSE(screen.panDestino.Visible()) << "center 0002 has no destinations";
+}
+
+TEST_F(RequisitionScreen, shouldLaunchFromTheProcessingBranchAndEnterAggregatesOnlyAtACentral)
+{
+    auto& screen = open();
+    EXPECT_EQ(screen.edtCdFilLanca.Text(), "0004");
+    EXPECT_EQ(screen.edtNmFilLanca.Text(), "Restaurante Industrial Sumaré");
+    EXPECT_TRUE(enabled(screen, "sbtInclSolicAgreg")) << "free to choose the central";
+    screen.userClick(QStringLiteral("sbtFechar"));
+
+    setHost([](HostContext& context) { context.branchBound = true; });
+    EXPECT_FALSE(enabled(open(), "sbtInclSolicAgreg")) << "0004 is no school-meal central";
+    frmLancaSoliCmp->userClick(QStringLiteral("sbtFechar"));
+
+    setHost([](HostContext& context) { context.processingBranch = QStringLiteral("0050"); });
+    EXPECT_TRUE(enabled(open(), "sbtInclSolicAgreg"));
+}
+
+// --- locks and commands ------------------------------------------------------------
+
+TEST_F(RequisitionScreen, shouldOfferTheBranchPagesCommands)
+{
+    auto& screen = open();
+    for (const char* command : {"sbtIncluir", "sbtProcurar", "sbtVerificar", "sbtFiltro"})
+        EXPECT_TRUE(enabled(screen, command)) << command;
+    for (const char* command :
+         {"sbtExcluir", "sbtAutomatico", "sbtCopy", "sbtAprovSol", "sbtAltAut", "sbtAprovSolGer"})
+        EXPECT_FALSE(enabled(screen, command)) << command;
+    EXPECT_FALSE(screen.lblExtra.Visible());
+    EXPECT_TRUE(screen.panNavegador.Visible());
+}
+
+TEST_F(RequisitionScreen, shouldLockAnAutomaticRequisitionOfABranchThatLocksThem)
+{
+    exec(QStringLiteral("DELETE FROM AUTLANCSOLI"));
+    auto& screen = openRequisition("0004", "0000000002", "tshPadrao");
+
+    EXPECT_TRUE(screen.TravaAutomatica());
+    EXPECT_FALSE(enabled(screen, "sbtExcluir"));
+    EXPECT_FALSE(enabled(screen, "sbtAlterar")) << "never on the list page";
+    for (Control* field : std::initializer_list<Control*>{&screen.dbeComprador, &screen.dbeDestino,
+                                                          &screen.dbeNmJustSoli})
+        EXPECT_EQ(field->Color(), ColorRole::Disabled) << field->Name().toStdString();
+    EXPECT_FALSE(screen.btnComprador.Enabled());
+
+    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000003"));
+    EXPECT_FALSE(screen.TravaAutomatica()) << "the lock goes with the requisition";
+    EXPECT_TRUE(enabled(screen, "sbtExcluir"));
+    EXPECT_EQ(screen.dbeComprador.Color(), ColorRole::Normal);
+}
+
+TEST_F(RequisitionScreen, shouldRefuseChangingARequisitionOfAnotherOperator)
+{
+    auto& screen = openRequisition("0004", "0000000007", "tshPadrao");
+    EXPECT_TRUE(screen.TravaOutroOperador());
+    EXPECT_TRUE(enabled(screen, "sbtExcluir")) << "operator 1 may delete requisitions";
+
+    screen.userClick(QStringLiteral("sbtExcluir"));
+    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Solicitação pertence a outro operador."});
+
+    screen.userClick(QStringLiteral("tshDadosSoli"));
+    EXPECT_FALSE(enabled(screen, "sbtAlterar"));
+}
+
+TEST_F(RequisitionScreen, shouldKeepApprovedItemsFromBeingDeleted)
+{
+    auto& screen = openRequisition("0004", "0000000004", "tshPadrao");
+    EXPECT_TRUE(screen.TemItensAprovados());
+    EXPECT_FALSE(enabled(screen, "sbtExcluir"));
+
+    screen.userClick(QStringLiteral("tshItems"));
+    EXPECT_FALSE(enabled(screen, "sbtCopy")) << "another operator's requisition";
+    EXPECT_FALSE(enabled(screen, "sbtAlterar"));
+}
+
+TEST_F(RequisitionScreen, shouldOfferTheOwnLogsJustificationForCopying)
+{
+    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = '0004' "
+                        "AND NRSOLICMP = '0000000004'"));
+    auto& screen = openRequisition("0004", "0000000004", "tshItems");
+    EXPECT_TRUE(enabled(screen, "sbtCopy"));
+    EXPECT_TRUE(enabled(screen, "sbtAlterar"));
+    EXPECT_FALSE(enabled(screen, "sbtIncluir"));
+    EXPECT_FALSE(enabled(screen, "sbtFiltro"));
+}
+
+// --- pages, search and keys ------------------------------------------------------------
+
+TEST_F(RequisitionScreen, shouldHandTheMatrixToTheProductSearchModule)
+{
+    auto& screen = openRequisition("0004", "0000000003", "tshProdutos");
+    screen.userClick(QStringLiteral("sbtProcurar"));
+
+    ASSERT_EQ(ui.texts(UiEventKind::Module), QStringList{"SUP01717"});
+    const auto opened = std::find_if(ui.events().begin(), ui.events().end(), [](const UiEvent& event) {
+        return event.kind == UiEventKind::Module;
+    });
+    const QVariantList args = opened->args;
+    ASSERT_EQ(args.size(), 4);
+    EXPECT_EQ(args[0].toString(), "P");
+    EXPECT_EQ(args[1].value<Control*>(), static_cast<Control*>(&screen.degItemSoli));
+    EXPECT_EQ(args[2].toInt(), -1);
+    EXPECT_FALSE(args[3].toBool());
+}
+
+TEST_F(RequisitionScreen, shouldSearchTheRequisitionsOnTheirPage)
+{
+    auto& screen = openRequisition("0004", "0000000001", "tshPadrao");
+    ui.searchNext(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000005"));
+    screen.userClick(QStringLiteral("sbtProcurar"));
+    EXPECT_EQ(screen.dbtNome.Caption(), "0000000005");
+    EXPECT_EQ(screen.dbtData.Caption(), "MANUAL");
+}
+
+TEST_F(RequisitionScreen, shouldStayOnThePageWhenWhatWasTypedCannotBeKept)
+{
+    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = '0004' "
+                        "AND NRSOLICMP = '0000000004'"));
+    auto& screen = openRequisition("0004", "0000000004", "tshItems");
+    screen.cdsMovoPSol.ReadOnly = false;
+    screen.cdsMovoPSol.BeforePost = [](ClientDataSet&) {
+        throw std::runtime_error("Justificativa inválida.");
+    };
+    screen.cdsMovoPSol.Edit();
+
+    screen.userClick(QStringLiteral("tshDadosSoli"));
+    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshItems);
+    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Justificativa inválida."});
+}
+
+TEST_F(RequisitionScreen, shouldRefuseToCloseAnExtraRequisitionWithoutTheBranchsJustification)
+{
+    exec(QStringLiteral("DELETE FROM MOVSOLEXT"));
+    auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
+    screen.userClick(QStringLiteral("tshPadrao"));
+
+    screen.userClick(QStringLiteral("sbtFechar"));
+
+    ASSERT_TRUE(frmLancaSoliCmp);
+    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Justificativa deve ser informada."});
+    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshDadosSoli);
+}
+
+} // namespace
