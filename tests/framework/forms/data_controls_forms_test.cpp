@@ -168,6 +168,68 @@ TEST_F(LogGrid, shouldMoveTheRecordWithArrowsAndEditOnlyWritableCells)
     EXPECT_EQ(dbgItens.SelectedIndex(), 1) << "whole-row selection has no cell to move";
 }
 
+TEST_F(LogGrid, shouldRedrawOnlyWhenAColumnsVisibilityOrButtonChanges)
+{
+    dbgItens.AddColumn("NMPRODUTO");
+    dbgItens.AddColumn("DSJUSTOPER");
+    int redraws = 0;
+    dbgItens.addObserver([&](Control&, Property property) { redraws += property == Property::Contents; });
+
+    dbgItens.SetColumnVisible("nmproduto", false);
+    dbgItens.SetColumnVisible("NMPRODUTO", false);
+    dbgItens.SetColumnButtonStyle("DSJUSTOPER", ColumnButtonStyle::Ellipsis);
+    EXPECT_EQ(redraws, 2);
+    ASSERT_EQ(dbgItens.VisibleColumns().size(), 1u);
+    EXPECT_EQ(dbgItens.VisibleColumns()[0].ButtonStyle, ColumnButtonStyle::Ellipsis);
+    EXPECT_THROW(dbgItens.SetColumnVisible("QTDEPOPER", true), std::invalid_argument);
+}
+
+// The navigator and the field labels beside it follow the list they show.
+TEST_F(LogGrid, shouldNavigateOnlyWhereThereIsSomewhereToGo)
+{
+    auto& dbnPadrao = DBNavigator::create(form, "dbnPadrao", nullptr);
+    auto& dbtNome = form.create<DBText>("dbtNome");
+    dbtNome.SetDataSource(&dtsMovoPSol);
+    dbtNome.SetDataField("NMPRODUTO");
+    const auto button = [&](const char* part) -> Control& {
+        return form.control(QStringLiteral("dbnPadrao") + QLatin1String(part));
+    };
+    dbnPadrao.SetDataSource(&dtsMovoPSol);
+    EXPECT_EQ(dbtNome.Caption(), "Arroz");
+    EXPECT_FALSE(button("First").Enabled());
+    EXPECT_FALSE(button("Prior").Enabled());
+    EXPECT_TRUE(button("Next").Enabled());
+
+    form.userClick("dbnPadraoLast");
+    EXPECT_EQ(dbtNome.Caption(), "Feijão");
+    EXPECT_TRUE(button("First").Enabled());
+    EXPECT_FALSE(button("Last").Enabled());
+
+    cdsMovoPSol.Edit();
+    for (const char* part : {"First", "Prior", "Next", "Last"})
+        EXPECT_FALSE(button(part).Enabled()) << part << ": a record being edited stays put";
+    cdsMovoPSol.Cancel();
+    form.userClick("dbnPadraoPrior");
+    EXPECT_EQ(dbtNome.Caption(), "Arroz");
+    cdsMovoPSol.Close();
+    EXPECT_TRUE(dbtNome.Caption().isEmpty());
+}
+
+TEST(DataControlsLifetime, shouldNotCallTheOwnersHandlersWhileASourceGoesAway)
+{
+    ClientDataSet items;
+    items.AddField("CDARVPROD", FieldType::String, 20);
+    items.CreateDataSet();
+    int calls = 0;
+    {
+        DataSource source(&items);
+        source.OnDataChange = [&](DataSource&, Field*) { ++calls; };
+        source.OnStateChange = [&](DataSource&) { ++calls; };
+    }
+    items.Append(); // the source left the record set
+    EXPECT_EQ(calls, 0);
+}
+
 TEST(DataControlsLifetime, shouldLeaveTheDataSourceWhenTheFormIsDestroyedFirst)
 {
     ClientDataSet items;
