@@ -38,6 +38,7 @@ using namespace fw;
 
 const QString decisionIndex = QStringLiteral("IndCube");
 const QString statementPrefix = QStringLiteral("TfrmLancaSoliCmp.");
+constexpr int smallScreenHeight = 480;
 
 } // namespace
 
@@ -70,6 +71,9 @@ void TfrmLancaSoliCmp::FormCreate()
 
 void TfrmLancaSoliCmp::FormActivate()
 {
+    // The screen is laid out for more than the smallest screens it runs on.
+    if (ScreenHeight() == smallScreenHeight)
+        SetWindowState(WindowState::Maximized);
     if (!std::exchange(boPrimeiraAtivacao, false))
         return;
     stlDtEntrega = std::make_unique<QStringList>();

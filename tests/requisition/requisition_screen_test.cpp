@@ -228,6 +228,18 @@ TEST_F(RequisitionScreen, shouldLaunchFromTheProcessingBranchAndEnterAggregatesO
     EXPECT_TRUE(enabled(open(), "sbtInclSolicAgreg"));
 }
 
+TEST_F(RequisitionScreen, shouldMaximizeOnActivationOnlyOnAScreen480PixelsHigh)
+{
+    setHost([](HostContext& context) { context.screenHeight = 600; });
+    auto& screen = open();
+    screen.Activate();
+    EXPECT_EQ(screen.WindowState(), WindowState::Normal);
+
+    setHost([](HostContext& context) { context.screenHeight = 480; });
+    screen.Activate();
+    EXPECT_EQ(screen.WindowState(), WindowState::Maximized);
+}
+
 // --- locks and commands ------------------------------------------------------------
 
 TEST_F(RequisitionScreen, shouldOfferTheBranchPagesCommands)

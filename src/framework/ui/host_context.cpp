@@ -50,6 +50,11 @@ QDate DataProc(const QString& branch)
     return provider ? provider(branch) : QDate::currentDate();
 }
 
+int ScreenHeight()
+{
+    return current().screenHeight;
+}
+
 QString WebURL()
 {
     return current().webURL;

@@ -23,6 +23,8 @@ struct HostContext
     bool branchBound = false; // the operator works for the processing branch only
     // Processing date of a branch; when unset, every branch works on today.
     std::function<QDate(const QString& branch)> processingDate;
+    // Height in pixels of the screen the host shows on; 0 when unknown.
+    int screenHeight = 0;
     QString webURL; // empty: the application server runs in this process
     int webPort = 0;
     QString activeModule;
@@ -42,6 +44,7 @@ QString NomeOperador();
 QString FiliProc();
 bool ModuFili();
 QDate DataProc(const QString& branch);
+int ScreenHeight();
 QString WebURL();
 int WebPort();
 QString ModuloAtiv();

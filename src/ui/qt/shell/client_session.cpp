@@ -4,7 +4,9 @@
 #include "framework/net/net_connection.h"
 #include "framework/ui/ui_port.h"
 
+#include <QGuiApplication>
 #include <QHash>
+#include <QScreen>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -121,6 +123,8 @@ fw::HostContext hostContextFor(const SignedIn& session, const QString& processin
     context.processingDate = [dates](const QString& branch) {
         return dates.value(branch, QDate::currentDate());
     };
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        context.screenHeight = screen->size().height();
     context.webURL = session.server.host;
     context.webPort = session.server.port;
     context.activeModule = QStringLiteral("CMP");
