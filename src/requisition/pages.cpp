@@ -273,6 +273,7 @@ void TfrmLancaSoliCmp::GetData()
 void TfrmLancaSoliCmp::GetDataProdutos()
 {
     Atualiza_Produto();
+    dtsPadraoStateChange();
     SetFocus(degItemSoli);
     SetCommandEnabled(sbtProcurar, true);
     if (TemItensAprovados())

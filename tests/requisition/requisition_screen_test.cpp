@@ -273,6 +273,22 @@ TEST_F(RequisitionScreen, shouldLockAnAutomaticRequisitionOfABranchThatLocksThem
     EXPECT_EQ(screen.dbeComprador.Color(), ColorRole::Normal);
 }
 
+TEST_F(RequisitionScreen, shouldOfferTheItemCommandsOfTheProductsPage)
+{
+    auto& screen = openRequisition("0004", "0000000003", "tshProdutos");
+    for (const char* command : {"sbtIncluir", "sbtExcluir", "sbtVerificar", "sbtAprovSol",
+                                "sbtAltAut", "sbtProcurar"})
+        EXPECT_TRUE(enabled(screen, command)) << command;
+    EXPECT_FALSE(enabled(screen, "sbtAprovSolGer")) << "not with the integration on";
+
+    screen.userClick(QStringLiteral("tshFilialSoli"));
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0005"));
+    screen.userClick(QStringLiteral("tshPadrao"));
+    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
+    screen.userClick(QStringLiteral("tshProdutos"));
+    EXPECT_TRUE(enabled(screen, "sbtAprovSolGer")) << "manager approval and a destination";
+}
+
 TEST_F(RequisitionScreen, shouldRefuseChangingARequisitionOfAnotherOperator)
 {
     auto& screen = openRequisition("0004", "0000000007", "tshPadrao");
