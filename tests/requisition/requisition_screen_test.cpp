@@ -352,6 +352,17 @@ TEST_F(RequisitionScreen, shouldSearchTheRequisitionsOnTheirPage)
     EXPECT_EQ(screen.dbtData.Caption(), "MANUAL");
 }
 
+TEST_F(RequisitionScreen, shouldConfirmWithCtrlEnterWhatIsBeingTyped)
+{
+    auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
+    screen.cdsSolicita.ReadOnly = false; // as while the header is being changed
+    screen.cdsSolicita.Edit();
+    EXPECT_EQ(screen.cdsServSolicita.State(), DataSetState::Edit) << "the requisition is changing";
+
+    screen.userKey(QStringLiteral("dbeNmJustSoli"), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(screen.cdsSolicita.State(), DataSetState::Browse);
+}
+
 TEST_F(RequisitionScreen, shouldStayOnThePageWhenWhatWasTypedCannotBeKept)
 {
     exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = '0004' "
