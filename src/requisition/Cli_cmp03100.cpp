@@ -87,6 +87,7 @@ void TfrmLancaSoliCmp::FormActivate()
     CopiaParametrosFilial();
     AplicaParametrosFilial();
     pgcPadraoChange();
+    EscolheModeloProduto();
 }
 
 // Aggregated requisitions are entered for a school-meal central: an operator
@@ -208,6 +209,7 @@ void DeclareStatements(StatementRegistry& registry)
             "SELECT CDFILIAL, NMFILIAL, IDCNTRRESC, CDREGIAO, IDFUNCAOFILI FROM FILIAL, "
             "PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = NVLSTR(P_CDFILIAL.PARAM, CDFILIAL) "
             "ORDER BY CDFILIAL");
+    declare("qryParamGeral", "SELECT IDCACHPRODFI FROM PARAMGERAL");
 }
 
 void initialization()

@@ -70,6 +70,7 @@ public:
     fw::ClientDataSet cdsParCmpSup;
     fw::ClientDataSet qryCentMerenda;
     fw::ClientDataSet qryFilial;
+    fw::ClientDataSet qryParamGeral;
     fw::DataSource dtsFilialSoli;
     fw::DataSource dtsServSolicita;
     fw::DataSource dtsSolicita;
@@ -198,6 +199,11 @@ public:
     // Any of the permissions over a locked requisition's items.
     bool TemPermissaoItem() const;
 
+    // The template the wizard's product lookup (qryProduto) takes its text
+    // from: qrySemCache or qryProdCache (only products active at the branch),
+    // or their Param variants (only products the external integration knows).
+    QString stModeloProduto;
+
     // "S" when the requesting branch has manager approval of items in use.
     QString stAprovGerente = QStringLiteral("N");
     // The automatic lock: an automatic or consolidated requisition of a
@@ -269,6 +275,7 @@ private:
 
     // Loading: the branch's parameters, the requisition's data per page.
     void cdsFilialSoliAfterScroll();
+    void EscolheModeloProduto();
     void GetParamFilial();
     void AplicaParametrosFilial();
     bool IntegracaoAtiva() const;

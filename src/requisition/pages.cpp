@@ -63,6 +63,7 @@ void showAll(std::initializer_list<Control*> controls, bool visible)
 void TfrmLancaSoliCmp::cdsFilialSoliAfterScroll()
 {
     GetParamFilial();
+    EscolheModeloProduto();
     AplicaParametrosFilial();
     medCdFilSoli.SetText(currentBranchFlag(QStringLiteral("CDFILIAL")));
 }
@@ -80,6 +81,18 @@ void TfrmLancaSoliCmp::GetParamFilial()
         CheckResultServ(netLancaSoliCmp.Call(QStringLiteral("GetParamFilial"), {branch}));
     cdsParamFilial.SetData(parameters.at(0).toPacket());
     cdsParamGrProdGer.SetData(parameters.at(1).toPacket());
+}
+
+// The installation's choice of hiding products inactive at the branch is
+// read once; the branch's integration is taken into account on every branch,
+// the first one included.
+void TfrmLancaSoliCmp::EscolheModeloProduto()
+{
+    if (!qryParamGeral.Active())
+        AbreConsulta(qryParamGeral, {});
+    const bool cache = firstValue(qryParamGeral, "IDCACHPRODFI") == yes;
+    stModeloProduto = QLatin1String(cache ? "qryProdCache" : "qrySemCache") +
+                      QLatin1String(IntegracaoAtiva() ? "Param" : "");
 }
 
 bool TfrmLancaSoliCmp::IntegracaoAtiva() const

@@ -215,9 +215,6 @@ std::vector<QueryText> productQueries()
     const QString verifCdProduto = QStringLiteral(
         "SELECT CDPRODUTO, CDARVPROD, NMPRODUTO FROM PRODUTO WHERE CDARVPROD = :P_CDPRODUTO");
     return {
-        {"qryParamGeral",
-         "SELECT IDCACHPRODFI FROM PARAMGERAL",
-         {{{}, {1, {{"IDCACHPRODFI", "S"}}}}}},
         {"TfrmLancaSoliCmp.qryProdUm",
          "SELECT CDPRODUTO, CDARVPROD, CAST(RTRIM(NMPRODUTO) AS VARCHAR(50)) AS NMPRODUTO, "
          "CDNVPRODUTO, SGUNIDADE FROM PRODUTO WHERE CDARVPROD = :P_CDARVPROD",

@@ -205,11 +205,26 @@ TEST_F(RequisitionScreen, shouldShowTheIntegrationOrThePreviousPurchaseAsTheBran
     EXPECT_TRUE(screen.depDtCmpAnterior.Visible()) << "manager approval on meat at 0005";
     EXPECT_EQ(screen.stAprovGerente, "S");
 
+    EXPECT_EQ(screen.stModeloProduto, "qryProdCache") << "inactive products hidden";
+
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    EXPECT_EQ(screen.stModeloProduto, "qryProdCacheParam") << "only integrated products";
+
     screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0008"));
     EXPECT_FALSE(screen.depDtAlteracao.Visible());
     EXPECT_FALSE(screen.depDtCmpAnterior.Visible());
     EXPECT_EQ(screen.stAprovGerente, "N");
     EXPECT_FALSE(screen.panDestino.Visible()) << "center 0002 has no destinations";
+}
+
+TEST_F(RequisitionScreen, shouldOfferEveryProductWhereTheInstallationDoesNotHideInactiveOnes)
+{
+    exec(QStringLiteral("UPDATE PARAMGERAL SET IDCACHPRODFI = 'N'"));
+    exec(QStringLiteral("UPDATE PARAFILI SET IDUTILIZAINTSAC = 'S' WHERE CDFILIAL = '0001'"));
+    auto& screen = open();
+    EXPECT_EQ(screen.stModeloProduto, "qrySemCacheParam") << "the first branch counts too";
+    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0002"));
+    EXPECT_EQ(screen.stModeloProduto, "qrySemCache");
 }
 
 TEST_F(RequisitionScreen, shouldLaunchFromTheProcessingBranchAndEnterAggregatesOnlyAtACentral)
