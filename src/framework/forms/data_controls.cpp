@@ -92,8 +92,10 @@ DBText::DBText(Form& form, QString name)
 
 DBNavigator::DBNavigator(Form& form, QString name) : Panel(form, std::move(name)) {}
 
+// The form frees the buttons before the navigator, their parent.
 DBNavigator::~DBNavigator()
 {
+    first_ = prior_ = next_ = last_ = nullptr;
     SetDataSource(nullptr);
 }
 

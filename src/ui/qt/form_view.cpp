@@ -195,6 +195,14 @@ bool typesItself(const QObject& widget, const QKeyEvent& key)
     }
 }
 
+// Where the height a container has beyond its fields goes: below them in a
+// window or a page, to the neighbours in a panel or group box inside them.
+enum class SpareHeight
+{
+    Below,
+    ToNeighbours
+};
+
 // Where a control goes in its container: blocks take a line of their own,
 // a label or a check box opens a line, and editors and buttons join it.
 enum class Placement
@@ -227,15 +235,34 @@ bool growsTall(const Control& control)
                        [](const Control* child) { return growsTall(*child); });
 }
 
-// A container of buttons (and labels beside them) is a command bar.
+// A container of buttons (and labels beside them) is a command bar. A panel
+// that is a bar itself counts as one more button group of its container, as
+// the record navigator beside the record's labels does.
 bool isCommandBar(const Control& container)
 {
     const auto& children = container.Children();
-    const auto isButton = [](const Control* c) { return dynamic_cast<const fw::Button*>(c); };
-    return std::any_of(children.begin(), children.end(), isButton) &&
+    const auto commands = [](const Control* c) {
+        return dynamic_cast<const fw::Button*>(c) ||
+               (dynamic_cast<const fw::Panel*>(c) && isCommandBar(*c));
+    };
+    return std::any_of(children.begin(), children.end(), commands) &&
            std::all_of(children.begin(), children.end(), [&](const Control* c) {
-               return isButton(c) || dynamic_cast<const fw::Label*>(c);
+               return commands(c) || dynamic_cast<const fw::Label*>(c);
            });
+}
+
+bool insideBar(const Control& control)
+{
+    return control.Parent() && isCommandBar(*control.Parent());
+}
+
+// The widest face a hint gives a button, a few words, so that a bar of
+// such buttons still fits a window.
+int maxHintFaceWidth(const QWidget& button)
+{
+    const QFontMetrics metrics = button.fontMetrics();
+    return metrics.horizontalAdvance(QStringLiteral("Cadastramento Automático")) +
+           metrics.averageCharWidth();
 }
 
 bool isEditor(const Control& control)
@@ -544,16 +571,17 @@ struct FormView::Bindings : public QObject
 
     // --- layout ---------------------------------------------------------------------------
 
-    void layoutChildren(const std::vector<Control*>& children, QBoxLayout& layout, QWidget& parent)
+    void layoutChildren(const std::vector<Control*>& children, QBoxLayout& layout, QWidget& parent,
+                        SpareHeight spare)
     {
         QHBoxLayout* row = nullptr;
-        bool rowHasEditor = false;
+        bool rowFills = false; // something in the row takes the width left
         QLabel* pendingLabel = nullptr;
         const auto closeRow = [&] {
-            if (row && !rowHasEditor)
+            if (row && !rowFills)
                 row->addStretch();
             row = nullptr;
-            rowHasEditor = false;
+            rowFills = false;
             pendingLabel = nullptr;
         };
         for (Control* child : children) {
@@ -563,7 +591,8 @@ struct FormView::Bindings : public QObject
             const Placement placement = placementOf(*child);
             if (placement == Placement::Block) {
                 closeRow();
-                layout.addWidget(widget);
+                // Grids and pages take the height their neighbours leave.
+                layout.addWidget(widget, growsTall(*child) ? 1 : 0);
                 continue;
             }
             if (placement == Placement::OpensRow || !row) {
@@ -575,18 +604,26 @@ struct FormView::Bindings : public QObject
             if (pendingLabel && isEditor(*child))
                 pendingLabel->setBuddy(widget);
             pendingLabel = qobject_cast<QLabel*>(widget);
-            rowHasEditor = rowHasEditor || isEditor(*child);
+            rowFills = rowFills || (widget->sizePolicy().expandingDirections() & Qt::Horizontal);
         }
         closeRow();
-        if (std::none_of(children.begin(), children.end(),
+        if (spare == SpareHeight::Below &&
+            std::none_of(children.begin(), children.end(),
                          [](const Control* c) { return growsTall(*c); }))
             layout.addStretch();
     }
 
-    void layoutBar(const std::vector<Control*>& children, QBoxLayout& layout, QWidget& parent)
+    // Buttons to the left, labels to the right. A bar inside a bar keeps to
+    // the width of its buttons, so that it stays beside its neighbours.
+    void layoutBar(const Control& bar, QBoxLayout& layout, QWidget& parent)
     {
-        bool stretched = false;
-        for (Control* child : children) {
+        const bool nested = insideBar(bar);
+        if (nested)
+            layout.setContentsMargins(0, 0, 0, 0);
+        else
+            layout.setContentsMargins(2, 2, 2, 2);
+        bool stretched = nested;
+        for (Control* child : bar.Children()) {
             QWidget* widget = build(*child, parent);
             if (!widget)
                 continue;
@@ -603,12 +640,16 @@ struct FormView::Bindings : public QObject
     void fill(const Control& container, QWidget& widget)
     {
         if (isCommandBar(container)) {
-            auto* layout = new QHBoxLayout(&widget);
-            layout->setContentsMargins(2, 2, 2, 2);
-            layoutBar(container.Children(), *layout, widget);
-        } else {
-            layoutChildren(container.Children(), *new QVBoxLayout(&widget), widget);
+            layoutBar(container, *new QHBoxLayout(&widget), widget);
+            return;
         }
+        auto* layout = new QVBoxLayout(&widget);
+        // A plain panel only groups: its fields line up with their neighbours.
+        if (dynamic_cast<const fw::Panel*>(&container))
+            layout->setContentsMargins(0, 0, 0, 0);
+        const bool page = dynamic_cast<const fw::TabSheet*>(&container) != nullptr;
+        layoutChildren(container.Children(), *layout, widget,
+                       page ? SpareHeight::Below : SpareHeight::ToNeighbours);
     }
 
     // --- widgets per kind -------------------------------------------------------------------
@@ -718,10 +759,13 @@ struct FormView::Bindings : public QObject
         layout->setContentsMargins(0, 0, 6, 0);
         layout->addStretch();
         layout->addWidget(label);
-        editor.setTextMargins(0, 0, label->fontMetrics().horizontalAdvance(
-                                        QStringLiteral("Quarta-feira")) + 8, 0);
-        editor.setMinimumWidth(editor.fontMetrics().horizontalAdvance(
-                                   QStringLiteral("00/00/0000  Quarta-feira")) + 24);
+        editor.setTextMargins(
+            0, 0, label->fontMetrics().horizontalAdvance(QStringLiteral("Quarta-feira")) + 8, 0);
+        // A date has one width, whatever room its row leaves.
+        editor.setFixedWidth(
+            editor.fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000  Quarta-feira")) +
+            24);
+        editor.setSizePolicy(QSizePolicy::Fixed, editor.sizePolicy().verticalPolicy());
         return label;
     }
 
@@ -805,9 +849,13 @@ struct FormView::Bindings : public QObject
             if (property != Property::Text && property != Property::Hint)
                 return;
             QString text = control.Caption();
-            // A button with nothing else to show still needs a face to be clicked.
+            // A button with nothing else to show still needs a face to be
+            // clicked; a long hint is cut there and shows whole in the tip.
             if (text.isEmpty() && widget->icon().isNull())
-                text = lookup || control.Hint().isEmpty() ? QStringLiteral("...") : control.Hint();
+                text = lookup || control.Hint().isEmpty()
+                           ? QStringLiteral("...")
+                           : widget->fontMetrics().elidedText(control.Hint(), Qt::ElideRight,
+                                                              maxHintFaceWidth(*widget));
             widget->setText(text);
             widget->setToolButtonStyle(widget->icon().isNull() ? Qt::ToolButtonTextOnly
                                        : text.isEmpty()        ? Qt::ToolButtonIconOnly
@@ -920,7 +968,7 @@ FormView::FormView(fw::Form& form, QWidget* parent)
     for (fw::Control* control : form.controls())
         if (!control->Parent() && !dynamic_cast<fw::Menu*>(control))
             topLevel.push_back(control);
-    bindings_->layoutChildren(topLevel, *layout, *this);
+    bindings_->layoutChildren(topLevel, *layout, *this, SpareHeight::Below);
     bindings_->attachToForm();
     bindings_->focusActive();
 }

@@ -12,6 +12,8 @@
 #include <QScopedValueRollback>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace cmp::ui {
 
 bool runFromWidget(const std::function<void()>& action)
@@ -184,11 +186,15 @@ private:
     void followRowSelect() { setSelectionBehavior(grid_.RowSelect ? SelectRows : SelectItems); }
 
     // Only when the columns change: a width the user dragged stays otherwise.
+    // A column is never narrower than its title.
     void applyWidths()
     {
         const auto columns = grid_.VisibleColumns();
-        for (size_t i = 0; i < columns.size(); ++i)
-            setColumnWidth(static_cast<int>(i), columns[i].Width);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const int section = static_cast<int>(i);
+            setColumnWidth(
+                section, std::max(columns[i].Width, horizontalHeader()->sectionSizeHint(section)));
+        }
     }
 
     bool opensLookup(const QKeyEvent& event) const

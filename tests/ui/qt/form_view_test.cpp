@@ -226,19 +226,54 @@ TEST_F(FormViewTest, shouldShowPagesAsTheirPageControlSays)
     EXPECT_EQ(pages->currentWidget()->objectName(), "tshPrincipal");
 }
 
-TEST_F(FormViewTest, shouldLetThePageControlDecideWhenTheUserPicksATab)
+TEST_F(FormViewTest, shouldLetThePageControlDecideWhenTheUserClicksATab)
 {
-    bool allow = false;
-    form.pgcPaginas.OnChanging = [&](PageControl&, bool& allowChange) { allowChange = allow; };
+    enum class Answer
+    {
+        Refuse,
+        Abort,
+        Allow
+    };
+    Answer answer = Answer::Refuse;
+    QStringList events;
+    form.pgcPaginas.OnChanging = [&](PageControl& pages, bool& allowChange) {
+        events << "changing from " + pages.ActivePage()->Name();
+        if (answer == Answer::Abort)
+            MensErro(QStringLiteral("Confirme os dados da página."), true);
+        allowChange = answer == Answer::Allow;
+    };
+    // As the requisition screen does: the page shown decides what else shows.
+    form.pgcPaginas.OnChange = [&](Control&) {
+        events << "change to " + form.pgcPaginas.ActivePage()->Name();
+        form.panMensagem.SetVisible(form.pgcPaginas.ActivePage() == &form.tshEntrega);
+    };
     auto* pages = widget<QTabWidget>("pgcPaginas");
+    const auto clickTab = [&](int index) {
+        events.clear();
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {},
+                          pages->tabBar()->tabRect(index).center());
+    };
 
-    pages->setCurrentIndex(1);
-    EXPECT_EQ(form.pgcPaginas.ActivePage(), &form.tshPrincipal);
-    EXPECT_EQ(pages->currentIndex(), 0);
+    for (Answer refusal : {Answer::Refuse, Answer::Abort}) {
+        answer = refusal;
+        clickTab(1);
+        EXPECT_EQ(events, QStringList{"changing from tshPrincipal"});
+        EXPECT_EQ(pages->currentIndex(), 0);
+        EXPECT_EQ(form.pgcPaginas.ActivePage(), &form.tshPrincipal);
+    }
+    EXPECT_EQ(shown, QStringList{"Confirme os dados da página."});
 
-    allow = true;
-    pages->setCurrentIndex(1);
-    EXPECT_EQ(form.pgcPaginas.ActivePage(), &form.tshEntrega);
+    answer = Answer::Allow;
+    clickTab(1);
+    EXPECT_EQ(events, (QStringList{"changing from tshPrincipal", "change to tshEntrega"}));
+    EXPECT_EQ(pages->currentIndex(), 1);
+    EXPECT_TRUE(widget<QWidget>("panMensagem")->isVisible());
+
+    // The tab of a disabled page is not the user's to choose.
+    form.tshPrincipal.SetEnabled(false);
+    clickTab(0);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(pages->currentIndex(), 1);
 }
 
 TEST_F(FormViewTest, shouldPassTypingToTheControlAndRunItsEvents)
@@ -380,6 +415,92 @@ TEST(DataAwareView, shouldWriteWhatIsTypedToTheCurrentRecord)
 
     items.Cancel();
     EXPECT_EQ(edit->text(), "Urgente");
+}
+
+TEST(CommandBarView, shouldLayANavigatorAndTheRecordsLabelsOutInOneRow)
+{
+    ClientDataSet branches;
+    branches.AddField(QStringLiteral("NMFILIAL"), FieldType::String, 30);
+    branches.CreateDataSet();
+    for (const char* name : {"Cozinha Central", "Filial Norte"}) {
+        branches.Append();
+        branches.FieldByName(QStringLiteral("NMFILIAL")).SetAsString(QString::fromLatin1(name));
+        branches.Post();
+    }
+    branches.First();
+    DataSource source(&branches);
+    Form form(QStringLiteral("frmNavegacao"));
+    auto& bar = form.create<Panel>(QStringLiteral("panNavegador"));
+    DBNavigator::create(form, QStringLiteral("dbnPadrao"), &bar).SetDataSource(&source);
+    auto& name = form.create<DBText>(QStringLiteral("dbtNome"), &bar);
+    name.SetDataSource(&source);
+    name.SetDataField(QStringLiteral("NMFILIAL"));
+    form.create<Label>(QStringLiteral("lblPrevia"), &bar).SetCaption(QStringLiteral("Prévia:"));
+    form.create<Memo>(QStringLiteral("memNotas"));
+    FormView view(form);
+    view.resize(640, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    const QStringList inOrder{"dbnPadraoFirst", "dbnPadraoPrior", "dbnPadraoNext",
+                              "dbnPadraoLast",  "dbtNome",        "lblPrevia"};
+    const auto placeOf = [&](const QString& widgetName) {
+        const QWidget* widget = view.findChild<QWidget*>(widgetName);
+        return widget ? QRect(widget->mapTo(&view, QPoint()), widget->size()) : QRect();
+    };
+    const QRect first = placeOf(inOrder.first());
+    ASSERT_TRUE(first.isValid());
+    int previousRight = -1;
+    for (const QString& widgetName : inOrder) {
+        const QRect place = placeOf(widgetName);
+        SCOPED_TRACE(widgetName.toStdString());
+        EXPECT_NEAR(place.center().y(), first.center().y(), 2);
+        EXPECT_GT(place.left(), previousRight);
+        previousRight = place.right();
+    }
+    // The navigator's buttons stay together; the labels go to the right.
+    EXPECT_LT(placeOf("dbnPadraoLast").right(), view.width() / 2);
+    EXPECT_GT(placeOf("lblPrevia").left(), view.width() / 2);
+    EXPECT_EQ(view.findChild<QLabel*>("dbtNome")->text(), "Cozinha Central");
+
+    view.findChild<QToolButton*>("dbnPadraoLast")->click();
+    EXPECT_EQ(view.findChild<QLabel*>("dbtNome")->text(), "Filial Norte");
+}
+
+TEST(PageLayoutView, shouldGiveGridsTheHeightAndKeepDatesAndLongHintFacesShort)
+{
+    ClientDataSet items;
+    items.AddField(QStringLiteral("NMPRODUTO"), FieldType::String, 40);
+    items.CreateDataSet();
+    DataSource source(&items);
+    Form form(QStringLiteral("frmPagina"));
+    auto& bar = form.create<Panel>(QStringLiteral("panBotoes"));
+    const QString hint = QStringLiteral("Aprovação de Item de Solicitação de Compras por Gerente");
+    form.create<SpeedButton>(QStringLiteral("sbtGerente"), &bar).SetHint(hint);
+    auto& pages = form.create<PageControl>(QStringLiteral("pgcPadrao"));
+    auto& page = form.create<TabSheet>(QStringLiteral("tshProdutos"), &pages);
+    form.create<DBGrid>(QStringLiteral("grdItens"), &page).SetDataSource(&source);
+    auto& panel = form.create<Panel>(QStringLiteral("panDtUtiliza"), &page);
+    form.create<Label>(QStringLiteral("lblDtUtiliza"), &panel).SetCaption(QStringLiteral("Data"));
+    form.create<DateEdit>(QStringLiteral("depUtiliza"), &panel);
+    FormView view(form);
+    view.resize(800, 600);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    // The grid takes what the fields below it leave of the page.
+    const QWidget* grid = view.findChild<QWidget*>("grdItens");
+    const QWidget* fields = view.findChild<QWidget*>("panDtUtiliza");
+    EXPECT_GT(grid->height(), 3 * fields->height());
+    EXPECT_GT(fields->mapTo(&view, QPoint()).y(), view.height() * 3 / 4);
+    // A date keeps its width, beside its label.
+    const QWidget* date = view.findChild<QWidget*>("depUtiliza");
+    EXPECT_LT(date->width(), view.width() / 2);
+    EXPECT_LT(date->mapTo(&view, QPoint()).x(), view.width() / 4);
+
+    const auto* button = view.findChild<QToolButton*>("sbtGerente");
+    EXPECT_TRUE(button->text().endsWith(u'…'));
+    EXPECT_EQ(button->toolTip(), hint);
 }
 
 TEST_F(FormViewTest, shouldMoveTheWidgetFocusWithTheForm)

@@ -8,6 +8,7 @@
 #include "framework/forms/form.h"
 #include "support/shown_errors.h"
 
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 
@@ -82,6 +83,9 @@ TEST_F(GridWidgetsTest, shouldShowTheColumnsOfTheGridWithTheirTitlesAndFormats)
     EXPECT_FALSE(model->flags(model->index(0, 0)).testFlag(Qt::ItemIsEditable));
     EXPECT_TRUE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
     EXPECT_EQ(itemView->columnWidth(0), 64);
+    // A title wider than its column widens it rather than being cut.
+    const QFontMetrics header = itemView->horizontalHeader()->fontMetrics();
+    EXPECT_GT(itemView->columnWidth(2), header.horizontalAdvance("Quantidade"));
 }
 
 TEST_F(GridWidgetsTest, shouldKeepTheCurrentRowAndRecordInStepBothWays)

@@ -11,13 +11,18 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
+#include <deque>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace cmp::ui {
@@ -64,16 +69,152 @@ private:
     std::vector<QPointer<QWidget>> seen_;
 };
 
-void shootModuleAndClose(MainWindow& window, Camera& camera)
+// One picture the tour takes of a module window: the window as it is, or
+// one page of its main page control.
+struct WindowShot
 {
-    for (QMdiSubWindow* child : window.childArea()->subWindowList())
-        camera.shoot(*child, child->windowTitle());
-    camera.shoot(window, QStringLiteral("janela principal com modulo"));
-    if (!window.close()) {
-        printError(QStringLiteral("uma tela do módulo recusou fechar"));
-        QCoreApplication::exit(1);
+    QPointer<QWidget> window;
+    QPointer<QTabWidget> pages;
+    QPointer<QWidget> page;
+};
+
+// Each window's main page control: findChild looks through one level before
+// the levels under it, so the first one it finds lies inside no other.
+std::deque<WindowShot> plannedShots(const QMdiArea& area)
+{
+    std::deque<WindowShot> shots;
+    for (QMdiSubWindow* child : area.subWindowList()) {
+        auto* pages = child->findChild<QTabWidget*>();
+        if (!pages) {
+            shots.push_back({child, nullptr, nullptr});
+            continue;
+        }
+        for (int index = 0; index < pages->count(); ++index)
+            shots.push_back({child, pages, pages->widget(index)});
     }
+    return shots;
 }
+
+// Whether the user could pick the page now: an earlier page may have hidden
+// or disabled it.
+bool choosable(const WindowShot& shot)
+{
+    const int index = shot.pages->indexOf(shot.page);
+    return index >= 0 && shot.pages->isTabVisible(index) && shot.pages->isTabEnabled(index);
+}
+
+// A click on the page's tab, so that the form decides as for the user.
+void clickTab(QTabWidget& pages, QWidget& page)
+{
+    QTabBar& bar = *pages.tabBar();
+    const QPointF at = bar.tabRect(pages.indexOf(&page)).center();
+    const QPointF global = bar.mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&bar, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&bar, &release);
+}
+
+// Enters the module and, while a modal screen is open, visits it. Each time
+// the screens have settled with none open, takes the picture chosen before
+// and chooses the next page, until every page of every module window is
+// shot; then shoots the main window and closes it.
+class ModuleTour : public QObject
+{
+public:
+    ModuleTour(MainWindow& window, Camera& camera)
+        : QObject(&window), window_(window), camera_(camera), visits_(camera)
+    {
+        connect(&poll_, &QTimer::timeout, this, &ModuleTour::poll);
+    }
+
+    void start()
+    {
+        poll_.start(500);
+        window_.openRequisitions();
+    }
+
+private:
+    void poll()
+    {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            idle_ = 0;
+            visits_.visit(*modal);
+            return;
+        }
+        if (++idle_ < 3)
+            return; // let the screens settle and paint
+        idle_ = 0;
+        settled();
+    }
+
+    void settled()
+    {
+        if (!shots_)
+            shots_ = plannedShots(*window_.childArea());
+        if (chosen_)
+            shootChosen(*std::exchange(chosen_, std::nullopt));
+        while (!shots_->empty()) {
+            const WindowShot next = shots_->front();
+            shots_->pop_front();
+            if (!next.window)
+                continue;
+            if (!next.pages) {
+                camera_.shoot(*next.window, next.window->windowTitle());
+            } else if (next.page && choosable(next)) {
+                choose(next);
+                return;
+            }
+        }
+        finish();
+    }
+
+    // Queued: what the page change opens runs its own event loop, and the
+    // poll does not run again until its handler has returned.
+    void choose(const WindowShot& shot)
+    {
+        chosen_ = shot;
+        QMetaObject::invokeMethod(
+            shot.pages,
+            [shot] {
+                if (shot.page)
+                    clickTab(*shot.pages, *shot.page);
+            },
+            Qt::QueuedConnection);
+    }
+
+    void shootChosen(const WindowShot& shot)
+    {
+        if (!shot.window || !shot.pages || !shot.page)
+            return;
+        const QString page = shot.pages->tabText(shot.pages->indexOf(shot.page)).remove(u'&');
+        if (shot.pages->currentWidget() != shot.page) {
+            printError(QStringLiteral("a página %1 recusou ser escolhida").arg(page));
+            return;
+        }
+        camera_.shoot(*shot.window, shot.window->windowTitle() + QStringLiteral(" - ") + page);
+    }
+
+    void finish()
+    {
+        poll_.stop();
+        camera_.shoot(window_, QStringLiteral("janela principal com modulo"));
+        if (!window_.close()) {
+            printError(QStringLiteral("uma tela do módulo recusou fechar"));
+            QCoreApplication::exit(1);
+        }
+    }
+
+    MainWindow& window_;
+    Camera& camera_;
+    ModalVisits visits_;
+    QTimer poll_;
+    int idle_ = 0;
+    std::optional<std::deque<WindowShot>> shots_;
+    std::optional<WindowShot> chosen_;
+};
 
 } // namespace
 
@@ -115,24 +256,8 @@ ClientSignIn signInOnCamera(const ClientOptions& options, ServerLauncher& launch
 
 void tourModule(MainWindow& window, Camera& camera)
 {
-    auto* poll = new QTimer(&window);
-    auto visits = std::make_shared<ModalVisits>(camera);
-    auto idle = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, &camera, poll, visits, idle] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            *idle = 0;
-            visits->visit(*modal);
-            return;
-        }
-        if (++*idle < 3)
-            return; // let the screens settle and paint
-        poll->stop();
-        shootModuleAndClose(window, camera);
-    });
-    QTimer::singleShot(0, &window, [&window, poll] {
-        poll->start(500);
-        window.openRequisitions();
-    });
+    auto* tour = new ModuleTour(window, camera);
+    QTimer::singleShot(0, tour, [tour] { tour->start(); });
 }
 
 } // namespace cmp::ui

@@ -29,8 +29,9 @@ private:
 ClientSignIn signInOnCamera(const ClientOptions& options, ServerLauncher& launcher, Camera& camera);
 
 // Enters the module, confirms each modal screen it opens once after shooting
-// it and, when none is left open, shoots the module's windows and closes the
-// main window.
+// it and, when none is left open, shoots the module's windows: a window with
+// pages once per page the user can choose, picked by a click on its tab.
+// Then shoots the main window and closes it.
 void tourModule(MainWindow& window, Camera& camera);
 
 } // namespace cmp::ui
