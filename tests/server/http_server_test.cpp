@@ -133,23 +133,21 @@ TEST_P(HttpCalls, shouldAnswerEveryRefusalWithStatusAndText)
         QString token;
         int status;
     };
+    const std::string serverInfo = callBody(rdmCompras, "GetServerInfo", {});
+    const std::string wrongPassword =
+        json({{"operator", test::testOperator}, {"password", "errada"}});
+    const std::string refused = callBody(rdmLancaSoliCmp, "ExcluirSolicita", {"0001"});
     const std::vector<Case> cases{
-        {"wrong password",
-         "/signin",
-         json({{"operator", test::testOperator}, {"password", "errada"}}),
-         {},
-         401},
+        {"wrong password", "/signin", wrongPassword, {}, 401},
         {"sign-in without password", "/signin", json({{"operator", test::testOperator}}), {}, 400},
         {"sign-in not JSON", "/signin", "operator=TESTE01", {}, 400},
-        {"call without token", "/call", callBody(rdmCompras, "GetServerInfo", {}), {}, 401},
-        {"call with forged token", "/call", callBody(rdmCompras, "GetServerInfo", {}), token + "x",
-         401},
+        {"call without token", "/call", serverInfo, {}, 401},
+        {"call with forged token", "/call", serverInfo, token + "x", 401},
         {"call not JSON", "/call", "{\"module\": ", token, 400},
         {"call not a call", "/call", json({{"module", 5}}), token, 400},
         {"unknown method", "/call", callBody(rdmCompras, "GetNada", {}), token, 404},
         {"wrong arguments", "/call", callBody(rdmCompras, "GetServerInfo", {"0001"}), token, 400},
-        {"method refuses", "/call", callBody(rdmLancaSoliCmp, "ExcluirSolicita", {"0001"}), token,
-         200},
+        {"method refuses", "/call", refused, token, 200},
         {"unknown path", "/nada", "{}", token, 404},
         {"body too large", "/call", std::string(maxBodyBytes + 1, ' '), token, 413},
     };

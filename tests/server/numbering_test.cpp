@@ -2,7 +2,7 @@
 
 #include "server/resolver.h"
 #include "server/server_database.h"
-#include "support/sql_backends.h"
+#include "server/server_fixture.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -35,14 +35,7 @@ protected:
         if (!postgresConfigured())
             GTEST_SKIP() << "PostgreSQL not configured: run under scripts/with-postgres";
         schemaOwner_.emplace(Backend::PostgreSQL);
-        QSqlQuery schema("SELECT CURRENT_SCHEMA()", schemaOwner_->db());
-        schema.next();
-        DatabaseConfig config = DatabaseConfig::postgres(
-            qEnvironmentVariable("CMP_PG_HOST"), qEnvironmentVariable("CMP_PG_PORT").toInt(),
-            qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
-            qEnvironmentVariable("CMP_PG_DB"));
-        config.schema = schema.value(0).toString();
-        database_.emplace(config);
+        database_.emplace(postgresConfig(currentSchema(schemaOwner_->db())));
     }
 
     // One save: numbers a requisition of the branch and stores its header,

@@ -107,26 +107,34 @@ inline QString requisitionNumber(QSqlDatabase& db, const fw::DataPacket& header)
     return server::nextRequisitionNumber(db, row.values[static_cast<size_t>(launching)].toString());
 }
 
-// (header, items) -> the requisition's number. A conflict or refusal leaves
-// nothing written, the number included, and comes back as the reply's error.
-inline fw::RemoteValue saveRequisition(server::CallContext& context,
-                                       std::vector<fw::RemoteValue>& args)
+// Numbers a new requisition, writes its header and items and commits, with
+// beforeCommit called last inside the transaction. A conflict or refusal
+// leaves nothing written, the number included.
+template <typename BeforeCommit>
+QString writeRequisition(QSqlDatabase& db, fw::DataPacket header, fw::DataPacket items,
+                         BeforeCommit beforeCommit)
 {
-    fw::DataPacket header = args[0].toPacket();
-    fw::DataPacket items = args[1].toPacket();
-    server::WriteTransaction transaction(context.db);
+    server::WriteTransaction transaction(db);
     if (!transaction.begin())
         throw server::ServerError(transaction.lastError());
-    const QString number = requisitionNumber(context.db, header);
+    const QString number = requisitionNumber(db, header);
     stampNumber(header, number);
     stampNumber(items, number);
-    const server::ResolveResult result = server::resolveInTransaction(
-        context.db, {{solicitaTarget, header}, {itemSoliTarget, items}});
+    const server::ResolveResult result =
+        server::resolveInTransaction(db, {{solicitaTarget, header}, {itemSoliTarget, items}});
     if (!result.ok())
         throw server::ServerError(result.errorText());
+    beforeCommit();
     if (!transaction.commit())
         throw server::ServerError(transaction.lastError());
     return number;
+}
+
+// (header, items) -> the requisition's number; a refusal is the reply's error.
+inline fw::RemoteValue saveRequisition(server::CallContext& context,
+                                       std::vector<fw::RemoteValue>& args)
+{
+    return writeRequisition(context.db, args[0].toPacket(), args[1].toPacket(), [] {});
 }
 
 inline void registerSaveRequisition(server::MethodRegistry& registry)

@@ -2,7 +2,7 @@
 
 #include "db/demo_data.h"
 #include "server/server.h"
-#include "support/sql_backends.h"
+#include "server/server_fixture.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -54,13 +54,11 @@ protected:
     {
         if (GetParam() == Backend::SQLite)
             return {"--sqlite", folder_.filePath("cmp.sqlite")};
-        QSqlQuery schema("SELECT current_schema()", db());
-        schema.next();
         return {"--pg-host",   qEnvironmentVariable("CMP_PG_HOST"),
                 "--pg-port",   qEnvironmentVariable("CMP_PG_PORT", "5432"),
                 "--pg-user",   qEnvironmentVariable("CMP_PG_USER"),
                 "--pg-db",     qEnvironmentVariable("CMP_PG_DB"),
-                "--pg-schema", schema.value(0).toString()};
+                "--pg-schema", currentSchema(db())};
     }
 
     Outcome admin(const QStringList& command, const QStringList& passwords = {})
@@ -72,25 +70,12 @@ protected:
         return {code, console.out, console.err};
     }
 
-    DatabaseConfig config()
-    {
-        if (GetParam() == Backend::SQLite)
-            return DatabaseConfig::sqlite(folder_.filePath("cmp.sqlite"));
-        QSqlQuery schema("SELECT current_schema()", db());
-        schema.next();
-        DatabaseConfig postgres = DatabaseConfig::postgres(
-            qEnvironmentVariable("CMP_PG_HOST"),
-            qEnvironmentVariable("CMP_PG_PORT", "5432").toInt(),
-            qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
-            qEnvironmentVariable("CMP_PG_DB"));
-        postgres.schema = schema.value(0).toString();
-        return postgres;
-    }
-
     ServerOptions serverOptions()
     {
         ServerOptions options;
-        options.database = config();
+        options.database = GetParam() == Backend::SQLite
+                               ? DatabaseConfig::sqlite(folder_.filePath("cmp.sqlite"))
+                               : postgresConfig(currentSchema(db()));
         return options;
     }
 

@@ -1,6 +1,5 @@
-#include "server/numbering.h"
-#include "server/resolver.h"
-#include "server_fixture.h"
+#include "server/requisition_save.h"
+#include "server/server_fixture.h"
 
 #include <QDate>
 #include <QSqlQuery>
@@ -32,62 +31,17 @@ constexpr auto childSchemaVariable = "CMP_CRASH_PG_SCHEMA";
 constexpr int itemsPerSave = 400;
 const QString launchingBranch = QStringLiteral("0001");
 
-const ResolveTarget solicita{
-    "SOLICITA", {"CDFILSOLI", "CDFILLANCA", "NRSOLICMP"}, {"DTSOLCMP", "CDOPERADOR"}};
-const ResolveTarget itemSoli{
-    "ITEMSOLI", {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDPRODUTO", "DTPROGENTR"}, {"QTSOLIPROD"}};
-
-DataPacket inserted(const std::vector<FieldDef>& fields, std::vector<std::vector<QVariant>> rows)
-{
-    DataPacket packet{fields, {}};
-    for (auto& values : rows)
-        packet.rows.push_back({std::move(values), UpdateStatus::Inserted, {}});
-    return packet;
-}
-
-DataPacket headerOf(const QString& number)
-{
-    return inserted({{"CDFILSOLI", FieldType::String, 4},
-                     {"CDFILLANCA", FieldType::String, 4},
-                     {"NRSOLICMP", FieldType::String, 10},
-                     {"DTSOLCMP", FieldType::Date, 0},
-                     {"CDOPERADOR", FieldType::String, 12}},
-                    {{"0001", launchingBranch, number, QDate(2026, 12, 1), testOperator}});
-}
-
-DataPacket itemsOf(const QString& number)
-{
-    std::vector<std::vector<QVariant>> rows;
-    for (int product = 1; product <= itemsPerSave; ++product)
-        rows.push_back({"0001", launchingBranch, number,
-                        QString::number(product).rightJustified(10, '0'), QDate(2026, 12, 7),
-                        product * 1.5});
-    return inserted({{"CDFILSOLI", FieldType::String, 4},
-                     {"CDFILLAN", FieldType::String, 4},
-                     {"NRSOLICMP", FieldType::String, 10},
-                     {"CDPRODUTO", FieldType::String, 10},
-                     {"DTPROGENTR", FieldType::Date, 0},
-                     {"QTSOLIPROD", FieldType::Float, 0}},
-                    std::move(rows));
-}
-
-// A save as the server does one: number, header and items in one
-// transaction, with whileOpen called just before the commit. Returns the number.
+// A new requisition of many items, saved as the server saves one, with
+// whileOpen called just before the commit. Returns its number.
 template <typename WhileOpen> QString save(QSqlDatabase db, WhileOpen whileOpen)
 {
-    WriteTransaction transaction(db);
-    if (!transaction.begin())
-        throw std::runtime_error(transaction.lastError().toStdString());
-    const QString number = nextRequisitionNumber(db, launchingBranch);
-    const DataPacket header = headerOf(number);
-    const DataPacket items = itemsOf(number);
-    const ResolveResult result = resolveInTransaction(db, {{solicita, header}, {itemSoli, items}});
-    if (!result.ok())
-        throw std::runtime_error(result.errorText().toStdString());
-    whileOpen();
-    if (!transaction.commit())
-        throw std::runtime_error(transaction.lastError().toStdString());
-    return number;
+    const RequisitionKey key{"0001", launchingBranch, {}};
+    std::vector<ItemValues> items;
+    for (int product = 1; product <= itemsPerSave; ++product)
+        items.push_back({QString::number(product).rightJustified(10, '0'), QDate(2026, 12, 7),
+                         product * 1.5, {}});
+    return writeRequisition(db, headerPacket(key, QDate(2026, 12, 1)), itemPacket(key, items),
+                            whileOpen);
 }
 
 QString committedSave(QSqlDatabase db)
@@ -172,12 +126,7 @@ DatabaseConfig childDatabase()
 {
     if (qEnvironmentVariableIsSet(childSqliteVariable))
         return DatabaseConfig::sqlite(qEnvironmentVariable(childSqliteVariable));
-    DatabaseConfig config = DatabaseConfig::postgres(
-        qEnvironmentVariable("CMP_PG_HOST"), qEnvironmentVariable("CMP_PG_PORT", "5432").toInt(),
-        qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
-        qEnvironmentVariable("CMP_PG_DB"));
-    config.schema = qEnvironmentVariable(childSchemaVariable);
-    return config;
+    return postgresConfig(qEnvironmentVariable(childSchemaVariable));
 }
 
 // The process SaveInterruptedByKill kills: it opens its own connection,

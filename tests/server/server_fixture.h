@@ -22,6 +22,25 @@ inline constexpr auto testOperatorName = "Operador de Teste";
 inline constexpr auto testPassword = "segredo-certo";
 inline constexpr auto inactiveOperator = "INATIVO01";
 
+inline QString currentSchema(const QSqlDatabase& db)
+{
+    QSqlQuery query(QStringLiteral("SELECT current_schema()"), db);
+    query.next();
+    return query.value(0).toString();
+}
+
+// The PostgreSQL test server, on a schema of its own.
+inline server::DatabaseConfig postgresConfig(const QString& schema)
+{
+    auto config = server::DatabaseConfig::postgres(
+        qEnvironmentVariable("CMP_PG_HOST"),
+        qEnvironmentVariable("CMP_PG_PORT", QStringLiteral("5432")).toInt(),
+        qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
+        qEnvironmentVariable("CMP_PG_DB"));
+    config.schema = schema;
+    return config;
+}
+
 class ServerTest : public BackendTest
 {
 protected:
@@ -52,17 +71,8 @@ protected:
     {
         if (GetParam() == Backend::SQLite)
             return server::DatabaseConfig::sqlite(folder_.filePath(QStringLiteral("cmp.sqlite")));
-        auto config = server::DatabaseConfig::postgres(
-            qEnvironmentVariable("CMP_PG_HOST"),
-            qEnvironmentVariable("CMP_PG_PORT", QStringLiteral("5432")).toInt(),
-            qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
-            qEnvironmentVariable("CMP_PG_DB"));
         // The test database's own schema, dropped with it.
-        QSqlQuery query(db());
-        query.exec(QStringLiteral("SELECT current_schema()"));
-        query.next();
-        config.schema = query.value(0).toString();
-        return config;
+        return postgresConfig(currentSchema(db()));
     }
 
     server::Server& server() { return *server_; }

@@ -62,34 +62,18 @@ TEST_F(MethodRegistryTest, shouldRefuseCallsThatDoNotMatchADeclaredMethod)
         CallFailure failure;
         QString mentions;
     };
+    using enum CallFailure;
+    const QString media = QStringLiteral("GetMedia");
+    const Args three{"a", {}, {}};
     const std::vector<Case> cases{
-        {"unknown module",
-         "Cmp.rdmNada",
-         "GetMedia",
-         {"a", {}, {}},
-         CallFailure::UnknownMethod,
-         "Cmp.rdmNada"},
-        {"unknown method", module, "GetNada", {}, CallFailure::UnknownMethod, "GetNada"},
-        {"method of another module",
-         "Cmp.rdmCompras",
-         "GetMedia",
-         {"a", {}, {}},
-         CallFailure::UnknownMethod,
+        {"unknown module", "Cmp.rdmNada", media, three, UnknownMethod, "Cmp.rdmNada"},
+        {"unknown method", module, "GetNada", {}, UnknownMethod, "GetNada"},
+        {"method of another module", "Cmp.rdmCompras", media, three, UnknownMethod,
          "Cmp.rdmCompras"},
-        {"too few arguments", module, "GetMedia", {"a", {}}, CallFailure::BadArguments, "3"},
-        {"too many arguments",
-         module,
-         "GetMedia",
-         {"a", {}, {}, {}},
-         CallFailure::BadArguments,
-         "3"},
-        {"wrong kind",
-         module,
-         "GetMedia",
-         {"a", QDate(2026, 12, 7), {}},
-         CallFailure::BadArguments,
-         "data"},
-        {"null by value", module, "GetMedia", {{}, {}, {}}, CallFailure::BadArguments, "nulo"},
+        {"too few arguments", module, media, {"a", {}}, BadArguments, "3"},
+        {"too many arguments", module, media, {"a", {}, {}, {}}, BadArguments, "3"},
+        {"wrong kind", module, media, {"a", QDate(2026, 12, 7), {}}, BadArguments, "data"},
+        {"null by value", module, media, {{}, {}, {}}, BadArguments, "nulo"},
     };
     for (const Case& c : cases) {
         const CallOutcome outcome = call(c.method, c.args, c.module);

@@ -14,18 +14,17 @@ TMessages catalog()
 
 } // namespace
 
-TEST(TMessages, shouldGiveTheTextOfAKeyWhateverItsCase)
+TEST(TMessages, shouldGiveTheTextOfAKeyWhateverItsCaseAndAMissingKeyItself)
 {
     const TMessages msg = catalog();
     for (const QString key : {"Qt_ja_liber", "QT_JA_LIBER", "qt_ja_liber"})
         EXPECT_EQ(msg.Msg(key), "Quantidade já liberada.");
     EXPECT_EQ(msg.Msg("Dt_J_Cad"), "Dia de entrega já cadastrado.");
-}
-
-TEST(TMessages, shouldShowAMissingKeyItself)
-{
-    EXPECT_EQ(catalog().Msg("Gerente_NCAD"), "Gerente_NCAD");
+    EXPECT_EQ(msg.Msg("Gerente_NCAD"), "Gerente_NCAD");
     EXPECT_EQ(TMessages().Msg(""), "");
+
+    const TMessages repeated{{"Quant_Inv", "primeiro"}, {"QUANT_INV", "Quantidade inválida."}};
+    EXPECT_EQ(repeated.Msg("Quant_Inv"), "Quantidade inválida.") << "the last text of a key wins";
 }
 
 TEST(TMessages, shouldAddReplaceAndDeleteTemporaryKeys)
@@ -40,10 +39,4 @@ TEST(TMessages, shouldAddReplaceAndDeleteTemporaryKeys)
     msg.Delete("MSGCOPY");
     EXPECT_EQ(msg.Msg("msgCopy"), "msgCopy");
     EXPECT_EQ(msg.Msg("Qt_ja_liber"), "Quantidade já liberada.");
-}
-
-TEST(TMessages, shouldKeepTheLastTextOfARepeatedKey)
-{
-    const TMessages msg{{"Quant_Inv", "primeiro"}, {"QUANT_INV", "Quantidade inválida."}};
-    EXPECT_EQ(msg.Msg("Quant_Inv"), "Quantidade inválida.");
 }

@@ -32,6 +32,14 @@ void append(ClientDataSet& items, const QString& product, QDate date, double qua
     items.Post();
 }
 
+// Edits the current record's quantity and posts it.
+void setQuantity(ClientDataSet& items, double quantity)
+{
+    items.Edit();
+    items.FieldByName("QTSOLIPROD").SetValue(quantity);
+    items.Post();
+}
+
 const QDate dec7(2026, 12, 7);
 const QDate dec8(2026, 12, 8);
 
@@ -110,9 +118,7 @@ TEST(ClientDataSetEvents, shouldShowTheNewStateToAfterEvents)
     };
     items.AfterDelete = [&](ClientDataSet& set) { countInAfterDelete = set.RecordCount(); };
 
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(7.5);
-    items.Post();
+    setQuantity(items, 7.5);
     items.Delete();
 
     EXPECT_EQ(stateInAfterPost, DataSetState::Browse);
@@ -155,9 +161,7 @@ TEST(ClientDataSetEvents, shouldHoldDataSourceNotificationsWhileControlsAreDisab
     items.DisableControls();
     items.DisableControls();
     items.Next();
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(4.0);
-    items.Post();
+    setQuantity(items, 4.0);
     items.EnableControls(); // still disabled once
     EXPECT_EQ(dataChanges, 0);
     EXPECT_EQ(stateChanges, 0);
@@ -176,9 +180,7 @@ TEST(ClientDataSetChangeLog, shouldKeepInsertedModifiedAndDeletedRecordsInDelta)
     ClientDataSet items("cdsItemSoli");
     loadItems(items);
 
-    items.Edit(); // 0102: 1 -> 5
-    items.FieldByName("QTSOLIPROD").SetValue(5.0);
-    items.Post();
+    setQuantity(items, 5.0); // 0102: 1 -> 5
     items.Next(); // 0101 of dec8 deleted
     items.Delete();
     append(items, "0103", dec7, 6);
@@ -205,26 +207,18 @@ TEST(ClientDataSetChangeLog, shouldLeaveNoChangeWhenAnEditEndsWhereItStarted)
     ClientDataSet items("cdsItemSoli");
     loadItems(items);
 
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(1.0); // same value
-    items.Post();
+    setQuantity(items, 1.0); // same value
     EXPECT_EQ(items.ChangeCount(), 0);
 
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(2.0);
-    items.Post();
+    setQuantity(items, 2.0);
     EXPECT_EQ(items.ChangeCount(), 1);
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(1.0); // back to the loaded value
-    items.Post();
+    setQuantity(items, 1.0); // back to the loaded value
     EXPECT_EQ(items.ChangeCount(), 0);
     EXPECT_EQ(items.RecordUpdateStatus(), UpdateStatus::Unmodified);
 
     // An inserted record edited stays a single insertion.
     append(items, "0104", dec7, 1);
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(3.0);
-    items.Post();
+    setQuantity(items, 3.0);
     EXPECT_EQ(items.ChangeCount(), 1);
     items.Delete(); // and deleting it leaves nothing behind
     EXPECT_EQ(items.ChangeCount(), 0);
@@ -234,9 +228,7 @@ TEST(ClientDataSetChangeLog, shouldRestoreTheLastMergedStateOnCancelUpdates)
 {
     ClientDataSet items("cdsItemSoli");
     loadItems(items);
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(5.0);
-    items.Post();
+    setQuantity(items, 5.0);
     items.Next();
     items.Delete();
     append(items, "0103", dec7, 6);
@@ -260,13 +252,9 @@ TEST(ClientDataSetChangeLog, shouldRevertOnlyTheCurrentRecord)
 {
     ClientDataSet items("cdsItemSoli");
     loadItems(items);
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(5.0);
-    items.Post();
+    setQuantity(items, 5.0);
     items.Next();
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(8.0);
-    items.Post();
+    setQuantity(items, 8.0);
 
     items.RevertRecord();
 
@@ -293,9 +281,7 @@ TEST(ClientDataSetChangeLog, shouldCarryDeltaAndWholeDataIntoAnotherSet)
 
     items.MergeChangeLog();
     items.First();
-    items.Edit();
-    items.FieldByName("QTSOLIPROD").SetValue(9.0);
-    items.Post();
+    setQuantity(items, 9.0);
     ClientDataSet copy("copy");
     copy.SetData(items.Data());
     EXPECT_EQ(copy.ChangeCount(), 1);

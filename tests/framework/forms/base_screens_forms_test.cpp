@@ -5,7 +5,7 @@
 #include "framework/forms/buttons.h"
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
-#include "framework/ui/scripted_ui_port.h"
+#include "framework/ui/scripted_port.h"
 
 #include <gtest/gtest.h>
 
@@ -49,12 +49,9 @@ public:
     ClientDataSet cdsCadastro{"cdsCadastro"};
 };
 
-class GridScreen : public ::testing::Test
+class GridScreen : public test::ScriptedUi
 {
 protected:
-    void SetUp() override { previous = SetUiPort(&ui); }
-    void TearDown() override { SetUiPort(previous); }
-
     // The commands whose button is enabled; each menu entry must agree with its button.
     QStringList enabledCommands()
     {
@@ -76,8 +73,6 @@ protected:
         return enabled;
     }
 
-    ScriptedUiPort ui;
-    UiPort* previous = nullptr;
     TfrmCadastro screen;
 };
 
@@ -193,12 +188,9 @@ protected:
     }
 };
 
-class Dialog : public ::testing::Test
+class Dialog : public test::ScriptedUi
 {
 protected:
-    void SetUp() override { previous = SetUiPort(&ui); }
-    void TearDown() override { SetUiPort(previous); }
-
     // Shows the dialog modally; the user's actions run inside.
     int runModal(std::function<void(Form&)> actions)
     {
@@ -209,8 +201,6 @@ protected:
         return uiPort().showModal(dialog);
     }
 
-    ScriptedUiPort ui;
-    UiPort* previous = nullptr;
     TfrmQuantidade dialog;
 };
 

@@ -4,6 +4,7 @@
 #include "framework/forms/form.h"
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
+#include "support/shown_errors.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,12 @@ namespace {
 
 // A filter dialog in miniature: two code fields, a confirm speed button and a
 // cancel bit button, with every event written to a log.
-class FilterDialog : public ::testing::Test
+class FilterDialog : public cmp::test::ShownErrors
 {
 protected:
     void SetUp() override
     {
-        previousPresenter = SetErrorPresenter([this](const QString& text) { shown.append(text); });
+        ShownErrors::SetUp();
         form.ScreenCode = "CMP03107";
         medAgrupFilial.MaxLength = 10;
         medAgrupFilial.OnExit = [this](Control& c) { log.append("exit " + c.Name()); };
@@ -30,7 +31,6 @@ protected:
         sbtConfirma.OnClick = [this](Control&) { log.append("confirm"); };
         sbtCancel.OnClick = [this](Control&) { log.append("cancel"); };
     }
-    void TearDown() override { SetErrorPresenter(previousPresenter); }
 
     Form form{"frmFiltroSolicita"};
     GroupBox& grbGerente = form.create<GroupBox>("grbGerente");
@@ -39,8 +39,6 @@ protected:
     SpeedButton& sbtConfirma = form.create<SpeedButton>("sbtConfirma");
     BitBtn& sbtCancel = form.create<BitBtn>("sbtCancel");
     QStringList log;
-    QStringList shown;
-    ErrorPresenter previousPresenter;
 };
 
 TEST_F(FilterDialog, shouldFindControlsIgnoringCaseAndRefuseDuplicateNames)
@@ -308,15 +306,7 @@ TEST_F(Pages, shouldReachControlsOnlyOnTheActivePageAndSwitchSilentlyByCode)
     EXPECT_EQ(pgcPadrao.ActivePageIndex(), 2);
 }
 
-TEST_F(Pages, shouldMoveAPageToAnotherPlaceInTheTabOrder)
-{
-    tshDadosSoli.SetPageIndex(0);
-    EXPECT_EQ(pgcPadrao.Pages(), (std::vector<TabSheet*>{&tshDadosSoli, &tshFilialSoli, &tshIncSoli}));
-    tshDadosSoli.SetPageIndex(99);
-    EXPECT_EQ(tshDadosSoli.PageIndex(), 2);
-}
-
-TEST_F(Pages, shouldStepThroughChoosablePagesWithCtrlTab)
+TEST_F(Pages, shouldStepThroughChoosablePagesWithCtrlTabInTheirTabOrder)
 {
     pgcPadrao.SetActivePage(&tshFilialSoli);
     tshIncSoli.SetTabVisible(false);
@@ -324,6 +314,13 @@ TEST_F(Pages, shouldStepThroughChoosablePagesWithCtrlTab)
     EXPECT_EQ(pgcPadrao.ActivePage(), &tshDadosSoli);
     form.userKey("pgcPadrao", Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(pgcPadrao.ActivePage(), &tshFilialSoli);
+
+    tshDadosSoli.SetPageIndex(0);
+    EXPECT_EQ(pgcPadrao.Pages(), (std::vector<TabSheet*>{&tshDadosSoli, &tshFilialSoli, &tshIncSoli}));
+    form.userKey("pgcPadrao", Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(pgcPadrao.ActivePage(), &tshDadosSoli) << "the moved page comes before";
+    tshDadosSoli.SetPageIndex(99);
+    EXPECT_EQ(tshDadosSoli.PageIndex(), 2);
 }
 
 TEST(Menus, shouldParseShortCutsAsTheDesignsWriteThem)

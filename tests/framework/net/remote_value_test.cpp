@@ -228,52 +228,36 @@ TEST(RemoteValueJson, shouldRefuseMalformedInputWithAMessageSayingWhere)
             << "expected: " << expected << "\n got: " << errorOf(decode);
 }
 
-TEST(RemoteValueJson, shouldRefuseToWriteWhatCouldNotBeRead)
-{
-    const std::vector<std::pair<std::function<void()>, std::string>> cases{
-        {[] { remoteValueToJson(std::numeric_limits<double>::quiet_NaN()); }, "número não finito"},
-        {[] {
-             remoteValueToJson(RemoteValue::Array{1, QDate()});
-         },
-         "Valor remoto não codificável: elemento 1: data inválida"},
-        {[] {
-             remoteCallToJson({"Cmp.rdmCompras", "", {}});
-         },
-         "chave 'method' vazia"},
-        {[] { remoteReplyToJson(RemoteReply::failure({})); }, "chave 'error' vazia"},
-        {[] {
-             DataPacket packet{{{"CDFILIAL", FieldType::String, 4}}, {}};
-             packet.rows.push_back({{QString("00001")}, UpdateStatus::Unmodified, {}});
-             remoteCallToJson({"Cmp.rdmCompras", "GetParam", {packet}});
-         },
-         "argumento 1: Pacote inválido"},
-    };
-    for (const auto& [encode, expected] : cases)
-        EXPECT_NE(errorOf(encode).find(expected), std::string::npos)
-            << "expected: " << expected << "\n got: " << errorOf(encode);
-}
-
-TEST(RemoteValueJson, shouldRefuseToWriteACallAsTextWhatItRefusesThroughQtJson)
+// Refused the same way as text and through Qt's JSON, before anything is sent.
+TEST(RemoteValueJson, shouldRefuseToWriteACallThatCouldNotBeRead)
 {
     DataPacket tooLong{{{"CDFILIAL", FieldType::String, 4}}, {}};
     tooLong.rows.push_back({{QString("00001")}, UpdateStatus::Unmodified, {}});
     RemoteValue deep = "x";
     for (int i = 0; i < 40; ++i)
         deep = RemoteValue::Array{deep};
-    const RemoteCall refused[]{
-        {"Cmp.rdmCompras", "", {}},
-        {"", "GetParam", {}},
-        {"M", "X", {"a", std::numeric_limits<double>::infinity()}},
-        {"M", "X", {RemoteValue::Array{1, RemoteValue::Array{QDate()}}}},
-        {"M", "X", {QDateTime()}},
-        {"M", "X", {RemoteValue::Array{"a", tooLong}}},
-        {"M", "X", {deep}},
+    const std::vector<std::pair<RemoteCall, std::string>> refused{
+        {{"Cmp.rdmCompras", "", {}}, "chave 'method' vazia"},
+        {{"", "GetParam", {}}, "chave 'module' vazia"},
+        {{"M", "X", {"a", std::numeric_limits<double>::infinity()}}, "número não finito"},
+        {{"M", "X", {RemoteValue::Array{1, RemoteValue::Array{QDate()}}}},
+         "Chamada não codificável: argumento 1: elemento 1: elemento 0: data inválida"},
+        {{"M", "X", {QDateTime()}}, "data e hora inválida"},
+        {{"M", "X", {RemoteValue::Array{"a", tooLong}}},
+         "argumento 1: elemento 1: Pacote inválido"},
+        {{"M", "X", {deep}}, "vetores aninhados além de 32 níveis"},
     };
-    for (const RemoteCall& call : refused) {
+    for (const auto& [call, expected] : refused) {
         const std::string message = errorOf([&] { encodeRemoteCall(call); });
-        EXPECT_NE(message, "(no error)");
+        EXPECT_NE(message.find(expected), std::string::npos)
+            << "expected: " << expected << "\n got: " << message;
         EXPECT_EQ(message, errorOf([&] { remoteCallToJson(call); }));
     }
+    const RemoteValue undated = RemoteValue::Array{1, QDate()};
+    EXPECT_EQ(errorOf([&] { remoteValueToJson(undated); }),
+              "Valor remoto não codificável: elemento 1: data inválida ou fora de 0001 a 9999");
+    EXPECT_EQ(errorOf([] { remoteReplyToJson(RemoteReply::failure({})); }),
+              "Resposta não codificável: chave 'error' vazia");
 }
 
 TEST(RemoteValueAccess, shouldGiveTypedValuesAndTextsAndNameBothKindsWhenTheyDiffer)

@@ -10,6 +10,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/data/data_source.h"
 #include "framework/product/product_library.h"
+#include "support/shown_errors.h"
 
 #include <QSqlDatabase>
 #include <QTemporaryDir>
@@ -37,7 +38,7 @@ QString demoFile(const QTemporaryDir& folder)
 }
 
 // One demo file for the program: loading it costs a password hash.
-class EmbeddedHost : public ::testing::Test
+class EmbeddedHost : public cmp::test::ShownErrors
 {
 protected:
     static void SetUpTestSuite()
@@ -50,12 +51,16 @@ protected:
         delete host_;
         delete folder_;
     }
-    void SetUp() override { previous_ = SetHostDatabase(host_); }
-    void TearDown() override { SetHostDatabase(previous_); }
-
-    std::vector<QString> errors_;
-    ErrorPresenter previousPresenter_ =
-        SetErrorPresenter([this](const QString& text) { errors_.push_back(text); });
+    void SetUp() override
+    {
+        ShownErrors::SetUp();
+        previous_ = SetHostDatabase(host_);
+    }
+    void TearDown() override
+    {
+        SetHostDatabase(previous_);
+        ShownErrors::TearDown();
+    }
 
 private:
     static inline QTemporaryDir* folder_ = nullptr;
@@ -103,12 +108,12 @@ TEST_F(EmbeddedHost, shouldAcceptOnlyProductsActiveAtTheBranch)
     };
     EXPECT_TRUE(valid("0004", "0101001001", "N"));
     EXPECT_TRUE(valid("0101", "0101005002", "N"));
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(shown.isEmpty());
     EXPECT_FALSE(valid("0004", "9999999999", "N"));
     EXPECT_FALSE(valid("0101", "0101005001", "N")); // inactive everywhere
     EXPECT_FALSE(valid("0004", "0101001001", "S")); // a stock product, blocked
-    EXPECT_EQ(errors_.size(), 3u);
-    EXPECT_EQ(errors_.front(), QStringLiteral("Produto não cadastrado: 9999999999"));
+    EXPECT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown.front(), QStringLiteral("Produto não cadastrado: 9999999999"));
 }
 
 TEST_F(EmbeddedHost, shouldFindATypedCodeInTheLookupAndAbortAfterTheMessageWhenAbsent)
@@ -127,14 +132,14 @@ TEST_F(EmbeddedHost, shouldFindATypedCodeInTheLookupAndAbortAfterTheMessageWhenA
 
     code = QStringLiteral("0101009999");
     EXPECT_FALSE(ValidEx(dtsProduto, productTreePict, code, {}, QStringLiteral("Produto"), false));
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(shown.isEmpty());
     bool returned = false;
     EXPECT_FALSE(RunUserAction([&] {
         ValidEx(dtsProduto, productTreePict, code, {}, QStringLiteral("Produto"), true);
         returned = true;
     }));
     EXPECT_FALSE(returned);
-    EXPECT_EQ(errors_, std::vector<QString>{QStringLiteral("Produto não cadastrado: 0101009999")});
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Produto não cadastrado: 0101009999")});
 }
 
 TEST_F(EmbeddedHost, shouldLeaveOutProductsInactiveAtTheBranchOnlyWithTheCache)

@@ -55,28 +55,10 @@ TEST_F(ScriptedUi, shouldAnswerTenElevenAndSoOnForCustomButtons)
     EXPECT_EQ(ui.events().back().options, (QStringList{"Aprovação", "Reprovação"}));
 }
 
-TEST_F(ScriptedUi, shouldRefuseAScriptedButtonTheQuestionDoesNotOffer)
+TEST_F(ScriptedUi, shouldShowMensErroThroughThePort)
 {
-    ui.answerNext(MsgButton::Ok);
-    EXPECT_THROW(msg.ShowMsg("Excl"), UnscriptedPrompt);
-}
-
-TEST_F(ScriptedUi, shouldShowMensErroThroughThePortAndEndOnlyTheStoppedAction)
-{
-    bool wentOn = false;
-    EXPECT_TRUE(RunUserAction([&] {
-        MensErro("Destino deve ser informado.", false);
-        wentOn = true;
-    }));
-    EXPECT_TRUE(wentOn);
-
-    wentOn = false;
-    EXPECT_FALSE(RunUserAction([&] {
-        MensErro("Quantidade inválida.", true);
-        wentOn = true;
-    }));
-    EXPECT_FALSE(wentOn);
-
+    EXPECT_TRUE(RunUserAction([] { MensErro("Destino deve ser informado.", false); }));
+    EXPECT_FALSE(RunUserAction([] { MensErro("Quantidade inválida.", true); }));
     EXPECT_EQ(ui.texts(UiEventKind::Error),
               (QStringList{"Destino deve ser informado.", "Quantidade inválida."}));
 }
@@ -94,9 +76,12 @@ TEST_F(ScriptedUi, shouldFailClearlyOnAPromptTheScriptDidNotForesee)
     // Not an abort: the outermost user action lets it through to the test.
     ui.typePasswordNext("segredo");
     EXPECT_THROW(RunUserAction([] { msg.ShowMsg("Excl"); }), UnscriptedPrompt);
+    // Nor is a scripted button the question does not offer.
+    ui.answerNext(MsgButton::Ok);
+    EXPECT_THROW(msg.ShowMsg("Excl"), UnscriptedPrompt);
 }
 
-TEST_F(ScriptedUi, shouldShowProgressFromTheOutermostBeginToItsEnd)
+TEST_F(ScriptedUi, shouldShowProgressFromTheOutermostBeginToItsEndOrFailure)
 {
     {
         const ProgressScope receiving("Recebendo produtos do servidor...");
@@ -112,10 +97,8 @@ TEST_F(ScriptedUi, shouldShowProgressFromTheOutermostBeginToItsEnd)
     EXPECT_EQ(uiPort().progressDepth(), 0);
     EXPECT_EQ(ui.texts(UiEventKind::Progress),
               (QStringList{"Recebendo produtos do servidor...", "Gravando..."}));
-}
 
-TEST_F(ScriptedUi, shouldEndTheProgressWhenTheServerCallFails)
-{
+    // A failing server call ends its progress too.
     EXPECT_THROW(
         {
             const ProgressScope saving("Gravando solicitação no servidor...");
