@@ -180,6 +180,7 @@ void TfrmLancaSoliCmp::CrlDadosSolicitacao()
     const bool justified = manual && dckJusExtra.Checked();
     dbeNmJustSoli.SetEnabled(justified);
     btnJust.SetEnabled(justified);
+    CorJustificativa();
 }
 
 // --- by the state of the lists ------------------------------------------------------------

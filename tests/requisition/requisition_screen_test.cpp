@@ -121,6 +121,7 @@ TEST_F(RequisitionScreen, shouldShowTheHeaderOnceForEachRequisition)
     EXPECT_EQ(shown(headerProgress), 4);
     EXPECT_FALSE(screen.dckJusExtra.Checked());
     EXPECT_FALSE(screen.dbeNmJustSoli.Enabled()) << "no justification without \"Extra\"";
+    EXPECT_EQ(screen.dbeNmJustSoli.Color(), ColorRole::Disabled);
 }
 
 TEST_F(RequisitionScreen, shouldFetchTheProductsAgainOnlyForAnotherRequisitionKey)
