@@ -127,7 +127,7 @@ const std::vector<Command>& actionCommands()
          [](Runner& runner, const Step& step) {
              pressKey(runner, step.args.at(0), toKey(step.args.at(1)));
          }},
-        {"row", "row GRID NUMBER", 2, 2, [](const QStringList& args) { toNumber(args.at(1), 1); },
+        {"row", "row GRID ROW", 2, 2, [](const QStringList& args) { checkGridRow(args.at(1)); },
          selectRow},
         {"cell", "cell GRID ROW COLUMN", 3, 3, nullptr, selectCell},
         {"close", "close", 0, 0, nullptr,

@@ -74,6 +74,16 @@ QDate toDate(const QString& word)
     return date;
 }
 
+void checkGridRow(const QString& word)
+{
+    if (word.indexOf(u'=') > 0)
+        return;
+    bool ok = false;
+    const int number = word.toInt(&ok);
+    if (!ok || number < 1)
+        badArgument(QStringLiteral("\"%1\" is not a row number from 1 or COLUMN=TEXT").arg(word));
+}
+
 KeyPress toKey(const QString& word)
 {
     const fw::ShortCut shortCut = fw::ShortCut::parse(word);

@@ -18,6 +18,9 @@ namespace cmp::scenario {
 int toNumber(const QString& word, int minimum = 0);
 // "dd/mm/yyyy".
 QDate toDate(const QString& word);
+// A data grid's row as a script names it: a record number from 1 or
+// "COLUMN=TEXT". Which record it is shows only on the grid.
+void checkGridRow(const QString& word);
 // "Enter", "F9", "Ctrl+Enter", "Shift+Tab", "A".
 struct KeyPress
 {

@@ -213,10 +213,11 @@ const std::vector<Command>& expectCommands()
              if (seen != toNumber(step.args.at(1)))
                  fail(QStringLiteral("it has %1 rows").arg(seen));
          }},
-        {"expect row", "expect row GRID NUMBER", 2, 2, checkCount,
+        {"expect row", "expect row GRID ROW", 2, 2,
+         [](const QStringList& args) { checkGridRow(args.at(1)); },
          [](Runner& runner, const Step& step) {
              const auto& grid = runner.control<fw::DBGrid>(step.args.at(0), "data grid");
-             if (grid.Row() + 1 != toNumber(step.args.at(1)))
+             if (grid.Row() != findRecord(grid, step.args.at(1)))
                  fail(QStringLiteral("the current row is %1").arg(grid.Row() + 1));
          }},
         {"expect cell", "expect cell GRID ROW COLUMN TEXT", 4, 4, nullptr,

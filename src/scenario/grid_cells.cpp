@@ -22,11 +22,19 @@ int columnIndex(const fw::DBGrid& grid, const QString& column)
     fail(QStringLiteral("%1 has no column %2").arg(grid.Name(), column));
 }
 
-template <class LabelOf>
-int labelled(int first, int count, const QString& label, LabelOf labelOf, const QString& what)
+int recordShowing(const fw::DBGrid& grid, const QString& column, const QString& text)
+{
+    const int at = columnIndex(grid, column);
+    for (int record = 0; record < grid.RowCount(); ++record)
+        if (grid.CellText(record, at) == text)
+            return record;
+    fail(QStringLiteral("%1 has no row whose %2 shows \"%3\"").arg(grid.Name(), column, text));
+}
+
+template <class Matches> int header(int first, int count, Matches matches, const QString& what)
 {
     for (int at = first; at < count; ++at)
-        if (labelOf(at) == label)
+        if (matches(at))
             return at;
     fail(what);
 }
@@ -35,6 +43,8 @@ int labelled(int first, int count, const QString& label, LabelOf labelOf, const 
 
 int findRecord(const fw::DBGrid& grid, const QString& row)
 {
+    if (const qsizetype equals = row.indexOf(u'='); equals > 0)
+        return recordShowing(grid, row.left(equals), row.mid(equals + 1));
     bool ok = false;
     const int recNo = row.toInt(&ok);
     if (!ok || recNo < 1 || recNo > grid.RowCount())
@@ -49,13 +59,17 @@ GridCell findCell(const fw::DBGrid& grid, const QString& row, const QString& col
     return {findRecord(grid, row), columnIndex(grid, column)};
 }
 
-GridCell findCell(const fw::DecisionGrid& grid, const QString& row, const QString& column)
+// A header is named by its own label or by the text the screen draws on it,
+// which may hide part of the label (a product's code) or rename "Sum".
+GridCell findCell(fw::DecisionGrid& grid, const QString& row, const QString& column)
 {
-    const int r = labelled(
-        grid.FixedRows(), grid.RowCount(), row, [&](int at) { return grid.RowLabel(at); },
+    const int r = header(
+        grid.FixedRows(), grid.RowCount(),
+        [&](int at) { return grid.RowLabel(at) == row || grid.DrawCell(0, at).text == row; },
         QStringLiteral("%1 has no row %2").arg(grid.Name(), row));
-    const int c = labelled(
-        grid.FixedCols(), grid.ColCount(), column, [&](int at) { return grid.ColLabel(at); },
+    const int c = header(
+        grid.FixedCols(), grid.ColCount(),
+        [&](int at) { return grid.ColLabel(at) == column || grid.DrawCell(at, 0).text == column; },
         QStringLiteral("%1 has no column %2").arg(grid.Name(), column));
     return {r, c};
 }

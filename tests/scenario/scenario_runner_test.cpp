@@ -124,22 +124,30 @@ private:
         });
     }
 
+    // Rows keyed by name and code, drawn as the name; totals drawn as "Total".
     void createMatrix()
     {
-        itens.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 4);
+        itens.AddField(QStringLiteral("NMPRODUTO"), FieldType::String, 20);
         itens.AddField(QStringLiteral("DTENTREGA"), FieldType::Date);
         itens.AddField(QStringLiteral("QTSOLI"), FieldType::Float);
         itens.CreateDataSet();
-        for (const auto& [code, day, quantity] : {std::tuple{"0101", 7, 5.0}, {"0102", 8, 2.5}}) {
+        for (const auto& [product, day, quantity] :
+             {std::tuple{"Arroz||0101", 7, 5.0}, {"Feijão||0102", 8, 2.5}}) {
             itens.Append();
-            itens.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(code);
+            itens.FieldByName(QStringLiteral("NMPRODUTO")).SetAsString(QString::fromUtf8(product));
             itens.FieldByName(QStringLiteral("DTENTREGA")).SetValue(QDate(2026, 12, day));
             itens.FieldByName(QStringLiteral("QTSOLI")).SetValue(quantity);
             itens.Post();
         }
-        create<DecisionGrid>(QStringLiteral("degItemSoli"))
-            .Build(itens, QStringLiteral("CDPRODUTO"), QStringLiteral("DTENTREGA"),
-                   QStringLiteral("QTSOLI"));
+        auto& matrix = create<DecisionGrid>(QStringLiteral("degItemSoli"));
+        matrix.Build(itens, QStringLiteral("NMPRODUTO"), QStringLiteral("DTENTREGA"),
+                     QStringLiteral("QTSOLI"));
+        matrix.OnDrawCell = [](DecisionGrid&, int, int, DecisionGrid::CellDraw& draw) {
+            if (draw.kind == DecisionGrid::CellKind::RowLabel)
+                draw.text = draw.text.section(QStringLiteral("||"), 0, 0);
+            else if (draw.kind == DecisionGrid::CellKind::TotalLabel)
+                draw.text = QStringLiteral("Total");
+        };
     }
 
     ClientDataSet itens;
@@ -224,6 +232,8 @@ TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
         {"key edtCodigo Ctrl+Banana", "t.scn:1: \"Ctrl+Banana\" is not a key"},
         {"answer Talvez", "t.scn:1: \"Talvez\" is not a button"},
         {"pick row 0", "t.scn:1: \"0\" is not a whole number of at least 1"},
+        {"row grdProdutos 0", "t.scn:1: \"0\" is not a row number from 1 or COLUMN=TEXT"},
+        {"expect row grdProdutos =Arroz", "t.scn:1: \"=Arroz\" is not a row number from 1"},
         {"signin 1 demo date 31/02/2026", "t.scn:1: \"31/02/2026\" is not a date"},
         {"signin 1 demo branch", "t.scn:1: \"branch\" needs a value"},
         {"expect color edtNome azul", "t.scn:1: \"azul\" is not a colour role"},
@@ -278,6 +288,11 @@ row grdProdutos 2
 expect row grdProdutos 2
 expect cell grdProdutos 2 NMPRODUTO "Feijão"
 expect cell grdProdutos 1 2 "Arroz"
+# A row is also named by what one of its cells shows.
+row grdProdutos "NMPRODUTO=Arroz"
+expect row grdProdutos 1
+expect row grdProdutos CDPRODUTO=0101
+expect cell grdProdutos NMPRODUTO=Feijão CDPRODUTO "0102"
 modal frmDialogo
   expect caption "Diálogo"
   type edtNome "Maria \"M\""
@@ -327,10 +342,11 @@ click sbtOpcao
 expect question "Qual?"
 expect text lblResultado "11"
 type edtCodigo "0101"
-cell degItemSoli 0102 "08/12/2026"
+cell degItemSoli Feijão "08/12/2026"
 expect focus degItemSoli
-expect cell degItemSoli 0102 "08/12/2026" "2,500"
-expect cell degItemSoli 0101 "08/12/2026" ""
+expect cell degItemSoli "Feijão||0102" "08/12/2026" "2,500"
+expect cell degItemSoli Arroz "08/12/2026" ""
+expect cell degItemSoli Total Sum "7,500"
 expect count degItemSoli 2
 )"));
     SetPasswordChecker(previous);
@@ -395,8 +411,11 @@ TEST(ScenarioRunner, shouldReportWhereAndWhatWasSeen)
          "unscripted prompt: Scripted key 0999 is not a row of"},
         {"open TESTE\npick 0101\nclick sbtSenha",
          "unscripted prompt: The next scripted answer is for another kind"},
-        {"open TESTE\nexpect cell degItemSoli 0103 \"07/12/2026\" \"\"",
-         "    degItemSoli has no row 0103"},
+        {"open TESTE\nexpect cell degItemSoli Arroz||0102 \"07/12/2026\" \"\"",
+         "    degItemSoli has no row Arroz||0102"},
+        {"open TESTE\nrow grdProdutos NMPRODUTO=Milho",
+         "    grdProdutos has no row whose NMPRODUTO shows \"Milho\""},
+        {"open TESTE\nrow grdProdutos NMMARCA=Arroz", "    grdProdutos has no column NMMARCA"},
         {"open TESTE\nform frmNada", "t.scn:2: form frmNada\n    frmNada is not open"},
     };
     for (const auto& c : cases) {
