@@ -181,6 +181,19 @@ TEST_F(RequisitionScreen, shouldShowWhenAndByWhomEachChangeWasMade)
     EXPECT_EQ(screen.dbgItens.Columns.back().ButtonStyle, ColumnButtonStyle::Ellipsis);
 }
 
+TEST_F(RequisitionScreen, shouldShowTheServersErrorAndKeepThePagesDataWhenAFetchFails)
+{
+    auto& screen = openRequisition("0004", "0000000004", "tshItems");
+    screen.userClick(QStringLiteral("tshPadrao"));
+    exec(QStringLiteral("DROP TABLE MOVOPSOL"));
+    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000003"));
+
+    screen.userClick(QStringLiteral("tshItems"));
+    ASSERT_EQ(ui.texts(UiEventKind::Error).size(), 1);
+    EXPECT_EQ(screen.cdsMovoPSol.RecordCount(), 2) << "the log shown before stays";
+    EXPECT_EQ(ui.progressDepth(), 0) << "the animation goes with the failure";
+}
+
 TEST_F(RequisitionScreen, shouldHideTheLogWhereTheBranchDoesNotKeepOne)
 {
     auto& screen = open();
