@@ -11,6 +11,7 @@
 #include "framework/ui/host_context.h"
 #include "framework/sql/statement_registry.h"
 #include "framework/ui/ui_port.h"
+#include "requisition/flags.h"
 
 namespace cmp::Cli_cmp03100 {
 
@@ -118,14 +119,14 @@ void TfrmLancaSoliCmp::AbreConsulta(ClientDataSet& query, const module::QueryPar
 
 QString TfrmLancaSoliCmp::currentBranchFlag(const QString& field) const
 {
-    if (!cdsFilialSoli.Active() || cdsFilialSoli.IsEmpty())
+    if (!hasRecords(cdsFilialSoli))
         return {};
     return cdsFilialSoli.FieldByName(field).AsString();
 }
 
 QString TfrmLancaSoliCmp::currentRequisition(const QString& field) const
 {
-    if (!cdsServSolicita.Active() || cdsServSolicita.IsEmpty())
+    if (!hasRecords(cdsServSolicita))
         return {};
     return cdsServSolicita.FieldByName(field).AsString();
 }

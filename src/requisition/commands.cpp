@@ -10,6 +10,7 @@
 #include "framework/forms/standard_controls.h"
 #include "framework/net/check_result.h"
 #include "framework/ui/host_context.h"
+#include "requisition/flags.h"
 
 #include <utility>
 
@@ -19,16 +20,10 @@ namespace {
 
 using namespace fw;
 
-const QString yes = QStringLiteral("S");
 
 bool editing(const ClientDataSet& dataSet)
 {
     return dataSet.State() == DataSetState::Edit || dataSet.State() == DataSetState::Insert;
-}
-
-bool hasRecords(const ClientDataSet& dataSet)
-{
-    return dataSet.Active() && !dataSet.IsEmpty();
 }
 
 // A rule that may only take a command away.

@@ -18,6 +18,7 @@
 #include "framework/ui/host_context.h"
 #include "framework/ui/lookups.h"
 #include "framework/ui/ui_port.h"
+#include "requisition/flags.h"
 
 namespace cmp::Cli_cmp03100 {
 
@@ -25,13 +26,11 @@ namespace {
 
 using namespace fw;
 
-const QString yes = QStringLiteral("S");
-const QString no = QStringLiteral("N");
 
 // A field of the first record; empty when the set is closed or empty.
 QString firstValue(const ClientDataSet& dataSet, const char* field)
 {
-    if (!dataSet.Active() || dataSet.IsEmpty())
+    if (!hasRecords(dataSet))
         return {};
     return dataSet.FieldByName(QString::fromLatin1(field)).AsString();
 }
@@ -43,11 +42,6 @@ bool managerApprovalInUse(ClientDataSet& groups)
         return false;
     return groups.Locate(QStringLiteral("IDUTAPROVSOL;IDULTDESTSOL;IDAPROVITMSOLGR"),
                          {yes, yes, yes}, {});
-}
-
-bool hasRecords(const ClientDataSet& dataSet)
-{
-    return dataSet.Active() && !dataSet.IsEmpty();
 }
 
 void showAll(std::initializer_list<Control*> controls, bool visible)
@@ -252,7 +246,7 @@ void TfrmLancaSoliCmp::MostraMarcas()
     const bool preview = !currentRequisition(QStringLiteral("NRNECECMPSOL")).trimmed().isEmpty();
     lblPrevia.SetVisible(preview);
     dbtNumPrev.SetVisible(preview);
-    const QDate launched = cdsServSolicita.Active() && !cdsServSolicita.IsEmpty()
+    const QDate launched = hasRecords(cdsServSolicita)
                                ? cdsServSolicita.FieldByName(QStringLiteral("DTSOLCMP")).AsDate()
                                : QDate();
     edtNmDtLanc.SetText(launched.isValid() ? NomeSemana(launched) : QString());
@@ -298,7 +292,7 @@ void TfrmLancaSoliCmp::GetDataProdutos()
 // The current item as the external integration last reported it.
 void TfrmLancaSoliCmp::MostraItemIntegracao()
 {
-    const bool hasItem = cdsItemSoli.Active() && !cdsItemSoli.IsEmpty();
+    const bool hasItem = hasRecords(cdsItemSoli);
     const auto item = [&](const char* field) -> Field* {
         return hasItem ? &cdsItemSoli.FieldByName(QString::fromLatin1(field)) : nullptr;
     };
@@ -323,7 +317,7 @@ void TfrmLancaSoliCmp::GetDataItens()
 
 bool TfrmLancaSoliCmp::JustificativaAtual() const
 {
-    return cdsMovoPSol.Active() && !cdsMovoPSol.IsEmpty() &&
+    return hasRecords(cdsMovoPSol) &&
            !cdsMovoPSol.FieldByName(QStringLiteral("DSJUSTOPER")).AsString().trimmed().isEmpty();
 }
 
