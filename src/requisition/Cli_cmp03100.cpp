@@ -119,16 +119,12 @@ void TfrmLancaSoliCmp::AbreConsulta(ClientDataSet& query, const module::QueryPar
 
 QString TfrmLancaSoliCmp::currentBranchFlag(const QString& field) const
 {
-    if (!hasRecords(cdsFilialSoli))
-        return {};
-    return cdsFilialSoli.FieldByName(field).AsString();
+    return currentValue(cdsFilialSoli, field);
 }
 
 QString TfrmLancaSoliCmp::currentRequisition(const QString& field) const
 {
-    if (!hasRecords(cdsServSolicita))
-        return {};
-    return cdsServSolicita.FieldByName(field).AsString();
+    return currentValue(cdsServSolicita, field);
 }
 
 TfrmLancaSoliCmp::RequisitionKey TfrmLancaSoliCmp::chaveAtual() const

@@ -209,8 +209,9 @@ public:
     // The automatic lock: an automatic or consolidated requisition of a
     // branch that locks them. The other-operator lock: a requisition entered
     // by someone else where only its author may change it.
-    bool TravaAutomatica() const { return boTravaAutomatica; }
-    bool TravaOutroOperador() const { return boTravaOutroOper; }
+    bool TravaAutomatica() const;
+    bool TravaOutroOperador() const;
+    bool Travada() const;
     bool TemItensAprovados() const;
 
     // Refuses, with its message, changing a requisition of another operator.
@@ -286,6 +287,8 @@ private:
     void ProcuraItensAprovados();
     void AplicaEdicaoSolicitacao();
     void CorJustificativa();
+    // The list has a requisition that is not under the automatic lock.
+    bool Gravavel() const;
     void MostraMarcas();
     void GetData();
     void GetDataProdutos();
@@ -308,7 +311,6 @@ private:
     void DBGrid1KeyDown(fw::Key& key, fw::Shift shift);
 
     // Which commands the page and the state allow.
-    void CalculaTravas();
     void RegraExclusao();
     void CrlDadosSolicitacao();
     void dtsPadraoStateChange();
@@ -327,8 +329,6 @@ private:
     bool boPrimeiraAtivacao = false;
     // While set, every post of an item keeps a copy of all items.
     bool boCopiaItens = false;
-    bool boTravaAutomatica = false;
-    bool boTravaOutroOper = false;
     RequisitionKey chaveItens_;
     RequisitionKey chaveMovimento_;
     RequisitionKey chaveDados_;

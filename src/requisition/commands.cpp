@@ -70,20 +70,30 @@ void TfrmLancaSoliCmp::PaginasSeguemMenu()
 
 // --- locks ---------------------------------------------------------------------------
 
-void TfrmLancaSoliCmp::CalculaTravas()
+// Both locks follow the current requisition and its branch, so they never
+// outlive a change of requisition.
+bool TfrmLancaSoliCmp::TravaAutomatica() const
 {
     const QString launchType = currentRequisition(QStringLiteral("IDTIPLAN"));
-    boTravaAutomatica = (launchType == QLatin1String("A") || launchType == QLatin1String("C")) &&
-                        currentBranchFlag(QStringLiteral("IDBLOQALTSOLAUT")) == yes;
+    return (launchType == QLatin1String("A") || launchType == QLatin1String("C")) &&
+           currentBranchFlag(QStringLiteral("IDBLOQALTSOLAUT")) == yes;
+}
+
+bool TfrmLancaSoliCmp::TravaOutroOperador() const
+{
     const QString author = currentRequisition(QStringLiteral("CDOPERLANC"));
-    boTravaOutroOper = currentBranchFlag(QStringLiteral("IDUTLOPERSOL")) == yes &&
-                       !author.trimmed().isEmpty() && author != Operador();
+    return currentBranchFlag(QStringLiteral("IDUTLOPERSOL")) == yes &&
+           !author.trimmed().isEmpty() && author != Operador();
+}
+
+bool TfrmLancaSoliCmp::Travada() const
+{
+    return TravaAutomatica() || TravaOutroOperador();
 }
 
 void TfrmLancaSoliCmp::Vd_OperSistema()
 {
-    CalculaTravas();
-    if (boTravaOutroOper)
+    if (TravaOutroOperador())
         MensErro(msgPadrao.Msg(QStringLiteral("Sol_OutroOper")), true);
 }
 
@@ -91,7 +101,7 @@ void TfrmLancaSoliCmp::Vd_OperSistema()
 // requisitions overrides the locks.
 void TfrmLancaSoliCmp::RegraExclusao()
 {
-    const bool locked = boTravaAutomatica || boTravaOutroOper;
+    const bool locked = Travada();
     SetCommandEnabled(sbtExcluir,
                       !TemItensAprovados() &&
                           (TemPermissao(QStringLiteral("EXCLUIR_SOLICITACAO")) || !locked));
@@ -136,8 +146,7 @@ void TfrmLancaSoliCmp::dtsPadraoStateChange()
 void TfrmLancaSoliCmp::ComandosProdutos(bool matrix)
 {
     const bool closedOutside =
-        hasRecords(cdsItemSoli) &&
-        cdsItemSoli.FieldByName(QStringLiteral("IDIMPITMSAC")).AsString() == QLatin1String("F");
+        currentValue(cdsItemSoli, QStringLiteral("IDIMPITMSAC")) == QLatin1String("F");
     if (IntegracaoAtiva() && closedOutside) {
         for (SpeedButton* button : {&sbtIncluir, &sbtVerificar, &sbtAprovSol, &sbtAltAut,
                                     &sbtExcluir, &sbtAprovSolGer})
@@ -182,12 +191,11 @@ void TfrmLancaSoliCmp::CrlDadosSolicitacao()
 
 void TfrmLancaSoliCmp::dtsServSolicitaStateChange()
 {
-    CalculaTravas();
     const DataSetState state = dtsServSolicita.State();
     const bool browsing = state == DataSetState::Browse;
     const bool requisitions = hasRecords(cdsServSolicita);
     const bool branches = hasRecords(cdsFilialSoli);
-    const bool locked = boTravaAutomatica || boTravaOutroOper;
+    const bool locked = Travada();
     const bool log = hasRecords(cdsMovoPSol);
 
     mnuConfirmar.SetEnabled(editing(cdsServSolicita));
@@ -249,7 +257,7 @@ void TfrmLancaSoliCmp::dtsMovoPSolStateChange()
         cdsServSolicita.Edit();
     if (!Ativa(tshItems))
         return;
-    dbgItens.SetEnabled(log && (!boTravaAutomatica || TemPermissaoItem()));
+    dbgItens.SetEnabled(log && (!TravaAutomatica() || TemPermissaoItem()));
     mnuIncluir.SetEnabled(false);
     mnuExcluir.SetEnabled(false);
     ComandosSeguemMenu();
@@ -278,9 +286,8 @@ void TfrmLancaSoliCmp::Controla_Baixa()
     keepOnlyIf(sbtIncluir, open || Ativa(tshPadrao) || Ativa(tshFilialSoli));
     keepOnlyIf(sbtAlterar, open || Ativa(tshPadrao));
     sbtAutomatico.SetEnabled(false);
-    CalculaTravas();
     keepOnlyIf(sbtCopy, Ativa(tshItems) && !totallySettled && JustificativaAtual() &&
-                            (!(boTravaAutomatica || boTravaOutroOper) || TemPermissaoItem()));
+                            (!Travada() || TemPermissaoItem()));
     for (SpeedButton* button : {&sbtExcluir, &sbtIncluir, &sbtAlterar, &sbtAutomatico, &sbtCopy})
         SetCommandEnabled(*button, button->Enabled());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/data/client_dataset.h"
+#include "framework/data/field.h"
 
 #include <QString>
 
@@ -15,6 +16,12 @@ inline const QString no = QStringLiteral("N");
 inline bool hasRecords(const fw::ClientDataSet& dataSet)
 {
     return dataSet.Active() && !dataSet.IsEmpty();
+}
+
+// A field of the current record; empty when there is none.
+inline QString currentValue(const fw::ClientDataSet& dataSet, const QString& field)
+{
+    return hasRecords(dataSet) ? dataSet.FieldByName(field).AsString() : QString();
 }
 
 } // namespace cmp::Cli_cmp03100

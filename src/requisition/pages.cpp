@@ -27,14 +27,6 @@ namespace {
 using namespace fw;
 
 
-// A field of the first record; empty when the set is closed or empty.
-QString firstValue(const ClientDataSet& dataSet, const char* field)
-{
-    if (!hasRecords(dataSet))
-        return {};
-    return dataSet.FieldByName(QString::fromLatin1(field)).AsString();
-}
-
 // The branch has a product group whose items need a manager's approval.
 bool managerApprovalInUse(ClientDataSet& groups)
 {
@@ -84,14 +76,14 @@ void TfrmLancaSoliCmp::EscolheModeloProduto()
 {
     if (!qryParamGeral.Active())
         AbreConsulta(qryParamGeral, {});
-    const bool cache = firstValue(qryParamGeral, "IDCACHPRODFI") == yes;
+    const bool cache = currentValue(qryParamGeral, QStringLiteral("IDCACHPRODFI")) == yes;
     stModeloProduto = QLatin1String(cache ? "qryProdCache" : "qrySemCache") +
                       QLatin1String(IntegracaoAtiva() ? "Param" : "");
 }
 
 bool TfrmLancaSoliCmp::IntegracaoAtiva() const
 {
-    return firstValue(cdsParamFilial, "IDUTILIZAINTSAC") == yes;
+    return currentValue(cdsParamFilial, QStringLiteral("IDUTILIZAINTSAC")) == yes;
 }
 
 // A flag of the requesting branch; with no branch listed, the purchase
@@ -168,7 +160,6 @@ void TfrmLancaSoliCmp::HabilitaPaginas()
 void TfrmLancaSoliCmp::cdsServSolicitaAfterScroll()
 {
     ProcuraItensAprovados();
-    CalculaTravas();
     if (Ativa(tshPadrao))
         RegraExclusao();
     AplicaEdicaoSolicitacao();
@@ -208,6 +199,7 @@ bool TfrmLancaSoliCmp::TemItensAprovados() const
 
 bool TfrmLancaSoliCmp::TemPermissaoItem() const
 {
+    // Every permission but the last, which is over whole requisitions.
     return std::any_of(permissionKeys.begin(), permissionKeys.end() - 1,
                        [this](const QString& key) { return TemPermissao(key); });
 }
@@ -216,7 +208,7 @@ bool TfrmLancaSoliCmp::TemPermissaoItem() const
 // that is not locked; the colours say which.
 void TfrmLancaSoliCmp::AplicaEdicaoSolicitacao()
 {
-    const bool writable = !cdsServSolicita.IsEmpty() && !boTravaAutomatica;
+    const bool writable = Gravavel();
     dbgItens.SetEnabled(writable || TemPermissaoItem());
     CorJustificativa();
     const ColorRole fieldColor = writable ? ColorRole::Normal : ColorRole::Disabled;
@@ -227,11 +219,15 @@ void TfrmLancaSoliCmp::AplicaEdicaoSolicitacao()
         control->SetEnabled(writable);
 }
 
+bool TfrmLancaSoliCmp::Gravavel() const
+{
+    return hasRecords(cdsServSolicita) && !TravaAutomatica();
+}
+
 void TfrmLancaSoliCmp::CorJustificativa()
 {
-    const bool writable = !cdsServSolicita.IsEmpty() && !boTravaAutomatica;
     ColorRole color = ColorRole::Disabled;
-    if (writable && dbeNmJustSoli.Enabled())
+    if (Gravavel() && dbeNmJustSoli.Enabled())
         color = currentBranchFlag(QStringLiteral("IDJUSSOLEXT")) == yes ? ColorRole::Required
                                                                         : ColorRole::Normal;
     dbeNmJustSoli.SetColor(color);
@@ -266,7 +262,6 @@ void TfrmLancaSoliCmp::GetData()
 {
     if (chaveAtual().NRSOLICMP.isEmpty())
         return;
-    CalculaTravas();
     if (Ativa(tshProdutos))
         GetDataProdutos();
     else if (Ativa(tshItems))
@@ -311,8 +306,8 @@ void TfrmLancaSoliCmp::GetDataItens()
     SetFocus(dbgItens);
     dtsMovoPSolStateChange();
     const bool hasLog = !cdsMovoPSol.IsEmpty();
-    SetCommandEnabled(sbtAlterar, hasLog && !boTravaOutroOper);
-    SetCommandEnabled(sbtCopy, hasLog && JustificativaAtual() && !boTravaOutroOper);
+    SetCommandEnabled(sbtAlterar, hasLog && !TravaOutroOperador());
+    SetCommandEnabled(sbtCopy, hasLog && JustificativaAtual() && !TravaOutroOperador());
 }
 
 bool TfrmLancaSoliCmp::JustificativaAtual() const
@@ -339,7 +334,7 @@ void TfrmLancaSoliCmp::GetDataDados()
         chaveDados_ = chaveAtual();
     }
     CorJustificativa();
-    SetCommandEnabled(sbtAlterar, !boTravaAutomatica && !boTravaOutroOper);
+    SetCommandEnabled(sbtAlterar, !TravaAutomatica() && !TravaOutroOperador());
 }
 
 // The items and the matrix source of the current requisition; the same
