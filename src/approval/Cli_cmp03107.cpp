@@ -83,18 +83,10 @@ void declare(ClientDataSet& rows, std::initializer_list<Column> columns)
     }
 }
 
-template <class T> T& captioned(Form& form, const QString& name, Control* parent,
-                                const QString& caption)
-{
-    T& control = form.create<T>(name, parent);
-    control.SetCaption(caption);
-    return control;
-}
-
 // A date edit with its "Inicial"/"Final" label.
 DateEdit& dateField(Form& form, const QString& name, GroupBox& group, const QString& label)
 {
-    captioned<Label>(form, QStringLiteral("lbl") + name.mid(3), &group, label);
+    form.createCaptioned<Label>(QStringLiteral("lbl") + name.mid(3), &group, label);
     return form.create<DateEdit>(name, &group);
 }
 
@@ -127,52 +119,52 @@ bool hasContent(const DateEdit& edit)
 
 TfrmFiltroSolicita::TfrmFiltroSolicita()
     : TfrmFiltroPadrao(QStringLiteral("frmFiltroSolicita"), QStringLiteral("CMP03107")),
-      grbDtSolicitacao(captioned<GroupBox>(*this, QStringLiteral("grbDtSolicitacao"), nullptr,
+      grbDtSolicitacao(createCaptioned<GroupBox>(QStringLiteral("grbDtSolicitacao"), nullptr,
                                            QStringLiteral("Data de Solicitação"))),
       depEmisIni(dateField(*this, QStringLiteral("depEmisIni"), grbDtSolicitacao, "Inicial")),
       depEmisFim(dateField(*this, QStringLiteral("depEmisFim"), grbDtSolicitacao, "Final")),
-      grbDtEntrega(captioned<GroupBox>(*this, QStringLiteral("grbDtEntrega"), nullptr,
+      grbDtEntrega(createCaptioned<GroupBox>(QStringLiteral("grbDtEntrega"), nullptr,
                                        QStringLiteral("Data de Entrega"))),
       depEntrIni(dateField(*this, QStringLiteral("depEntrIni"), grbDtEntrega, "Inicial")),
       depEntrFim(dateField(*this, QStringLiteral("depEntrFim"), grbDtEntrega, "Final")),
       panAgrupFilial(create<Panel>(QStringLiteral("panAgrupFilial"))),
-      medAgrupFilial((captioned<Label>(*this, QStringLiteral("lblAgrupFilial"), &panAgrupFilial,
+      medAgrupFilial((createCaptioned<Label>(QStringLiteral("lblAgrupFilial"), &panAgrupFilial,
                                        QStringLiteral("Agrupamento de Filial")),
                       create<MaskEdit>(QStringLiteral("medAgrupFilial"), &panAgrupFilial))),
       btnAgrupFilial(create<LookupButton>(QStringLiteral("btnAgrupFilial"), &panAgrupFilial)),
       edtAgrupFilial(create<Edit>(QStringLiteral("edtAgrupFilial"), &panAgrupFilial)),
-      grbFilial(captioned<GroupBox>(*this, QStringLiteral("grbFilial"), nullptr,
+      grbFilial(createCaptioned<GroupBox>(QStringLiteral("grbFilial"), nullptr,
                                     QStringLiteral("Filial Solicitante"))),
-      rbtFilialTodas(captioned<RadioButton>(*this, QStringLiteral("rbtFilialTodas"), &grbFilial,
+      rbtFilialTodas(createCaptioned<RadioButton>(QStringLiteral("rbtFilialTodas"), &grbFilial,
                                             QStringLiteral("Todas"))),
-      rbtFilialLista(captioned<RadioButton>(*this, QStringLiteral("rbtFilialLista"), &grbFilial,
+      rbtFilialLista(createCaptioned<RadioButton>(QStringLiteral("rbtFilialLista"), &grbFilial,
                                             QStringLiteral("Lista"))),
       btpFilial(create<SpeedButton>(QStringLiteral("btpFilial"), &grbFilial)),
-      grbGerente(captioned<GroupBox>(*this, QStringLiteral("grbGerente"), nullptr,
+      grbGerente(createCaptioned<GroupBox>(QStringLiteral("grbGerente"), nullptr,
                                      QStringLiteral("Gerente"))),
       medGerente(create<MaskEdit>(QStringLiteral("medGerente"), &grbGerente)),
       sbtGerente(create<LookupButton>(QStringLiteral("sbtGerente"), &grbGerente)),
       edtGerente(create<Edit>(QStringLiteral("edtGerente"), &grbGerente)),
-      grbAprovacao(captioned<GroupBox>(*this, QStringLiteral("grbAprovacao"), &grbGerente,
+      grbAprovacao(createCaptioned<GroupBox>(QStringLiteral("grbAprovacao"), &grbGerente,
                                        QStringLiteral("Aprovação"))),
-      rbtAprova(captioned<CheckBox>(*this, QStringLiteral("rbtAprova"), &grbAprovacao,
+      rbtAprova(createCaptioned<CheckBox>(QStringLiteral("rbtAprova"), &grbAprovacao,
                                     QStringLiteral("Aprovado"))),
-      rbtNaoAprova(captioned<CheckBox>(*this, QStringLiteral("rbtNaoAprova"), &grbAprovacao,
+      rbtNaoAprova(createCaptioned<CheckBox>(QStringLiteral("rbtNaoAprova"), &grbAprovacao,
                                        QStringLiteral("Reprovado"))),
-      rbtNaoAprovado(captioned<CheckBox>(*this, QStringLiteral("rbtNaoAprovado"), &grbAprovacao,
+      rbtNaoAprovado(createCaptioned<CheckBox>(QStringLiteral("rbtNaoAprovado"), &grbAprovacao,
                                          QStringLiteral("Não Aprovado"))),
-      grbComprador(captioned<GroupBox>(*this, QStringLiteral("grbComprador"), nullptr,
+      grbComprador(createCaptioned<GroupBox>(QStringLiteral("grbComprador"), nullptr,
                                        QStringLiteral("Comprador"))),
-      rbtTodosComprador(captioned<RadioButton>(*this, QStringLiteral("rbtTodosComprador"),
+      rbtTodosComprador(createCaptioned<RadioButton>(QStringLiteral("rbtTodosComprador"),
                                                &grbComprador, QStringLiteral("Todos"))),
-      rbtListaComprador(captioned<RadioButton>(*this, QStringLiteral("rbtListaComprador"),
+      rbtListaComprador(createCaptioned<RadioButton>(QStringLiteral("rbtListaComprador"),
                                                &grbComprador, QStringLiteral("Lista"))),
       sbtComprador(create<SpeedButton>(QStringLiteral("sbtComprador"), &grbComprador)),
-      grbDestino(captioned<GroupBox>(*this, QStringLiteral("grbDestino"), nullptr,
+      grbDestino(createCaptioned<GroupBox>(QStringLiteral("grbDestino"), nullptr,
                                      QStringLiteral("Destino da Solicitação"))),
-      rbtTodosDestino(captioned<RadioButton>(*this, QStringLiteral("rbtTodosDestino"), &grbDestino,
+      rbtTodosDestino(createCaptioned<RadioButton>(QStringLiteral("rbtTodosDestino"), &grbDestino,
                                              QStringLiteral("Todos"))),
-      rbtListaDestino(captioned<RadioButton>(*this, QStringLiteral("rbtListaDestino"), &grbDestino,
+      rbtListaDestino(createCaptioned<RadioButton>(QStringLiteral("rbtListaDestino"), &grbDestino,
                                              QStringLiteral("Lista"))),
       sbtDestino(create<SpeedButton>(QStringLiteral("sbtDestino"), &grbDestino)),
       cdsGrupFili(QStringLiteral("cdsGrupFili")), cdsFiliAgrupFili(QStringLiteral("cdsFiliAgrupFili")),

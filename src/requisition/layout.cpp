@@ -27,18 +27,10 @@ TabSheet& page(Form& form, PageControl& pages, const QString& name, const QStrin
     return sheet;
 }
 
-template <class T> T& captioned(Form& form, const QString& name, Control* parent,
-                                const QString& caption)
-{
-    T& control = form.create<T>(name, parent);
-    control.SetCaption(caption);
-    return control;
-}
-
 MenuItem& menuEntry(Form& form, const QString& name, Control* parent, const QString& caption,
                     const QString& shortCut = {})
 {
-    MenuItem& item = captioned<MenuItem>(form, name, parent, caption);
+    MenuItem& item = form.createCaptioned<MenuItem>(name, parent, caption);
     item.SetShortCut(shortCut);
     return item;
 }
@@ -47,7 +39,7 @@ MenuItem& menuEntry(Form& form, const QString& name, Control* parent, const QStr
 template <class T> T& labelled(Form& form, const char* name, Control* parent,
                                const char* labelName, const char* caption)
 {
-    captioned<Label>(form, QString::fromLatin1(labelName), parent, QString::fromUtf8(caption));
+    form.createCaptioned<Label>(QString::fromLatin1(labelName), parent, QString::fromUtf8(caption));
     return form.create<T>(QString::fromLatin1(name), parent);
 }
 
@@ -130,7 +122,7 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
       dbtData(create<DBText>(QStringLiteral("dbtData"), &panNavegador)),
       dbeLanc02(create<DBText>(QStringLiteral("dbeLanc02"), &panNavegador)),
       lblExtra(create<Label>(QStringLiteral("lblExtra"), &panNavegador)),
-      lblPrevia(captioned<Label>(*this, QStringLiteral("lblPrevia"), &panNavegador,
+      lblPrevia(createCaptioned<Label>(QStringLiteral("lblPrevia"), &panNavegador,
                                  QStringLiteral("Prévia:"))),
       dbtNumPrev(create<DBText>(QStringLiteral("dbtNumPrev"), &panNavegador)),
       tshFilialSoli(page(*this, pgcPadrao, QStringLiteral("tshFilialSoli"),
@@ -152,41 +144,41 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
       medCdFilSoli(create<MaskEdit>(QStringLiteral("medCdFilSoli"), &tshPrincipal)),
       edtCdFilLanca(readOnly(create<Edit>(QStringLiteral("edtCdFilLanca"), &tshPrincipal))),
       edtNmFilLanca(readOnly(create<Edit>(QStringLiteral("edtNmFilLanca"), &tshPrincipal))),
-      chbExtra(captioned<CheckBox>(*this, QStringLiteral("chbExtra"), &tshPrincipal,
+      chbExtra(createCaptioned<CheckBox>(QStringLiteral("chbExtra"), &tshPrincipal,
                                    QStringLiteral("Extra"))),
       edtDsJust(create<Edit>(QStringLiteral("edtDsJust"), &tshPrincipal)),
-      chbProdutoCmp(captioned<CheckBox>(*this, QStringLiteral("chbProdutoCmp"), &tshPrincipal,
+      chbProdutoCmp(createCaptioned<CheckBox>(QStringLiteral("chbProdutoCmp"), &tshPrincipal,
                                         QStringLiteral("Incluir Produtos de Compra"))),
-      grbDadosAdici(captioned<GroupBox>(*this, QStringLiteral("grbDadosAdici"), &tshPrincipal,
+      grbDadosAdici(createCaptioned<GroupBox>(QStringLiteral("grbDadosAdici"), &tshPrincipal,
                                         QStringLiteral("Dados Adicionais"))),
       panComprador_Inc(create<Panel>(QStringLiteral("panComprador_Inc"), &grbDadosAdici)),
       panDestino_Inc(create<Panel>(QStringLiteral("panDestino_Inc"), &grbDadosAdici)),
       degItemSoli(create<DecisionGrid>(QStringLiteral("degItemSoli"), &tshProdutos)),
       panDtUtiliza(create<Panel>(QStringLiteral("panDtUtiliza"), &tshProdutos)),
-      lblDtUtiliza(captioned<Label>(*this, QStringLiteral("lblDtUtiliza"), &panDtUtiliza,
+      lblDtUtiliza(createCaptioned<Label>(QStringLiteral("lblDtUtiliza"), &panDtUtiliza,
                                     QStringLiteral("Data de Utilização"))),
       depUtiliza(create<DateEdit>(QStringLiteral("depUtiliza"), &panDtUtiliza)),
       edtNmSemana(readOnly(create<Edit>(QStringLiteral("edtNmSemana"), &panDtUtiliza))),
-      lblDtAlteracao(captioned<Label>(*this, QStringLiteral("lblDtAlteracao"), &panDtUtiliza,
+      lblDtAlteracao(createCaptioned<Label>(QStringLiteral("lblDtAlteracao"), &panDtUtiliza,
                                       QStringLiteral("Data de Alteração"))),
       depDtAlteracao(readOnly(create<DateEdit>(QStringLiteral("depDtAlteracao"), &panDtUtiliza))),
-      lblDtImportacao(captioned<Label>(*this, QStringLiteral("lblDtImportacao"), &panDtUtiliza,
+      lblDtImportacao(createCaptioned<Label>(QStringLiteral("lblDtImportacao"), &panDtUtiliza,
                                        QStringLiteral("Data de Importação"))),
       depDtImportacao(readOnly(create<DateEdit>(QStringLiteral("depDtImportacao"), &panDtUtiliza))),
       lblSituSoli(create<Label>(QStringLiteral("lblSituSoli"), &panDtUtiliza)),
-      lblObservacao(captioned<Label>(*this, QStringLiteral("lblObservacao"), &panDtUtiliza,
+      lblObservacao(createCaptioned<Label>(QStringLiteral("lblObservacao"), &panDtUtiliza,
                                      QStringLiteral("Observação"))),
       edtObservacao(readOnly(create<Edit>(QStringLiteral("edtObservacao"), &panDtUtiliza))),
-      lblDtCmpAnterior(captioned<Label>(*this, QStringLiteral("lblDtCmpAnterior"), &panDtUtiliza,
+      lblDtCmpAnterior(createCaptioned<Label>(QStringLiteral("lblDtCmpAnterior"), &panDtUtiliza,
                                         QStringLiteral("Data da Compra Anterior"))),
       depDtCmpAnterior(readOnly(create<DateEdit>(QStringLiteral("depDtCmpAnterior"), &panDtUtiliza))),
-      lblVrCmpAnterior(captioned<Label>(*this, QStringLiteral("lblVrCmpAnterior"), &panDtUtiliza,
+      lblVrCmpAnterior(createCaptioned<Label>(QStringLiteral("lblVrCmpAnterior"), &panDtUtiliza,
                                         QStringLiteral("Valor da Compra Anterior"))),
       nedVrCmpAnterior(readOnly(create<NumberEdit>(QStringLiteral("nedVrCmpAnterior"), &panDtUtiliza))),
-      lblIdBaixItmSol(captioned<Label>(*this, QStringLiteral("lblIdBaixItmSol"), &panDtUtiliza,
+      lblIdBaixItmSol(createCaptioned<Label>(QStringLiteral("lblIdBaixItmSol"), &panDtUtiliza,
                                        QStringLiteral("Baixa"))),
       edtIdBaixItmSol(readOnly(create<Edit>(QStringLiteral("edtIdBaixItmSol"), &panDtUtiliza))),
-      lblQtTransfSol(captioned<Label>(*this, QStringLiteral("lblQtTransfSol"), &panDtUtiliza,
+      lblQtTransfSol(createCaptioned<Label>(QStringLiteral("lblQtTransfSol"), &panDtUtiliza,
                                       QStringLiteral("Qtde. Transferida"))),
       nedQtTransfSol(readOnly(create<NumberEdit>(QStringLiteral("nedQtTransfSol"), &panDtUtiliza))),
       grbDados(create<GroupBox>(QStringLiteral("grbDados"), &tshDadosSoli)),
@@ -196,18 +188,18 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp()
       dbeNmCentCmp(create<DBEdit>(QStringLiteral("dbeNmCentCmp"), &grbDados)),
       dbeDtLanc(labelled<DBEdit>(*this, "dbeDtLanc", &grbDados, "lblDtLanc", "Data de Lançamento")),
       edtNmDtLanc(readOnly(create<Edit>(QStringLiteral("edtNmDtLanc"), &grbDados))),
-      dckJusExtra(captioned<DBCheckBox>(*this, QStringLiteral("dckJusExtra"), &grbDados,
+      dckJusExtra(createCaptioned<DBCheckBox>(QStringLiteral("dckJusExtra"), &grbDados,
                                         QStringLiteral("Extra"))),
       dbeNmJustSoli(labelled<DBEdit>(*this, "dbeNmJustSoli", &grbDados, "lblJust", "Justificativa")),
       btnJust(create<LookupButton>(QStringLiteral("btnJust"), &grbDados)),
       panComprador(create<Panel>(QStringLiteral("panComprador"), &grbDados)),
-      lblComprador(captioned<Label>(*this, QStringLiteral("lblComprador"), &panComprador,
+      lblComprador(createCaptioned<Label>(QStringLiteral("lblComprador"), &panComprador,
                                     QStringLiteral("Comprador"))),
       dbeComprador(create<DBEdit>(QStringLiteral("dbeComprador"), &panComprador)),
       dbeNmComp(create<DBEdit>(QStringLiteral("dbeNmComp"), &panComprador)),
       btnComprador(create<LookupButton>(QStringLiteral("btnComprador"), &panComprador)),
       panDestino(create<Panel>(QStringLiteral("panDestino"), &grbDados)),
-      lblDestino(captioned<Label>(*this, QStringLiteral("lblDestino"), &panDestino,
+      lblDestino(createCaptioned<Label>(QStringLiteral("lblDestino"), &panDestino,
                                   QStringLiteral("Destino da Solicitação"))),
       dbeDestino(create<DBEdit>(QStringLiteral("dbeDestino"), &panDestino)),
       dbeNmDest(create<DBEdit>(QStringLiteral("dbeNmDest"), &panDestino)),

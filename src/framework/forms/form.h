@@ -83,6 +83,14 @@ public:
         adopt(std::move(control), parent);
         return created;
     }
+    // A control with its caption or text, as labelled controls are created.
+    template <class T>
+    T& createCaptioned(const QString& name, Control* parent, const QString& caption)
+    {
+        T& control = create<T>(name, parent);
+        control.SetCaption(caption);
+        return control;
+    }
     Control* findControl(const QString& name) const;
     // The control of that name; a missing name is a mistake in the caller.
     Control& control(const QString& name) const;
