@@ -73,43 +73,12 @@ protected:
 
 // --- reaching the requisitions --------------------------------------------------------
 
-TEST_F(RequisitionScreen, shouldListTheChosenBranchsRequisitionsOnCtrlRight)
-{
-    auto& screen = open();
-    ASSERT_GT(screen.cdsFilialSoli.RecordCount(), 1);
-    EXPECT_EQ(screen.cdsServSolicita.FieldByName(QStringLiteral("CDFILSOLI")).AsString(), "0001");
-
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
-    EXPECT_EQ(screen.medCdFilSoli.Text(), "0004");
-    screen.userKey(QStringLiteral("DBGrid1"), Qt::Key_Right, Qt::ControlModifier);
-
-    EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshPadrao);
-    EXPECT_TRUE(screen.mnuSolicitacao.Checked());
-    EXPECT_FALSE(screen.mnuFilialSoli.Checked());
-    EXPECT_EQ(screen.cdsFilialSoli.FieldByName(QStringLiteral("CDFILIAL")).AsString(), "0004")
-        << "the lists are reloaded for the branch chosen";
-    EXPECT_EQ(screen.dbgSolicita.RowCount(), 6);
-    for (screen.cdsServSolicita.First(); !screen.cdsServSolicita.Eof(); screen.cdsServSolicita.Next())
-        EXPECT_EQ(screen.cdsServSolicita.FieldByName(QStringLiteral("CDFILSOLI")).AsString(), "0004");
-    EXPECT_TRUE(ui.texts(UiEventKind::Error).isEmpty());
-}
-
 TEST_F(RequisitionScreen, shouldShowTheHeaderOnceForEachRequisition)
 {
     auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
 
-    EXPECT_EQ(screen.dbeCdFilLanca.Text(), "0004");
-    EXPECT_EQ(screen.dbeCdCentCmp.Text(), "0001");
-    EXPECT_EQ(screen.dbeNmCentCmp.Text(), "Central de Compras Campinas");
-    EXPECT_EQ(screen.dbeDtLanc.Text(), "30/11/2026");
-    EXPECT_EQ(screen.edtNmDtLanc.Text(), "Segunda-feira");
-    EXPECT_TRUE(screen.dckJusExtra.Checked());
-    EXPECT_TRUE(screen.dckJusExtra.Enabled()) << "a manual requisition";
-    EXPECT_EQ(screen.dbeNmJustSoli.Text(), "Evento especial de fim de ano");
     EXPECT_EQ(screen.dbeNmJustSoli.Color(), ColorRole::Required) << "the branch asks for it";
     EXPECT_EQ(shown(headerProgress), 2) << "header and justification";
-    EXPECT_TRUE(screen.lblExtra.Visible());
-    EXPECT_EQ(screen.lblExtra.Caption(), "Extra");
 
     screen.userClick(QStringLiteral("tshPadrao"));
     screen.userClick(QStringLiteral("tshDadosSoli"));
@@ -164,22 +133,7 @@ TEST_F(RequisitionScreen, shouldLoadNothingForARequisitionWithoutNumber)
     EXPECT_EQ(ui.events().size(), before);
 }
 
-// --- the alteration log ------------------------------------------------------------
-
-TEST_F(RequisitionScreen, shouldShowWhenAndByWhomEachChangeWasMade)
-{
-    auto& screen = openRequisition("0004", "0000000004", "tshItems");
-
-    EXPECT_EQ(shown(logProgress), 1);
-    EXPECT_EQ(screen.dbgItens.RowCount(), 2);
-    EXPECT_EQ(screen.edtData.Text(), "02/12/2026 14:01:00");
-    EXPECT_EQ(screen.edtDiaSemana.Text(), "Qua");
-    EXPECT_EQ(screen.edtHora.Text(), "14:01:00");
-    EXPECT_EQ(screen.dbeCdOper.Text(), "000000000002");
-    screen.cdsMovoPSol.Next();
-    EXPECT_EQ(screen.edtHora.Text(), "14:02:00");
-    EXPECT_EQ(screen.dbgItens.Columns.back().ButtonStyle, ColumnButtonStyle::Ellipsis);
-}
+// --- failures ----------------------------------------------------------------------
 
 TEST_F(RequisitionScreen, shouldShowTheServersErrorAndKeepThePagesDataWhenAFetchFails)
 {
@@ -192,15 +146,6 @@ TEST_F(RequisitionScreen, shouldShowTheServersErrorAndKeepThePagesDataWhenAFetch
     ASSERT_EQ(ui.texts(UiEventKind::Error).size(), 1);
     EXPECT_EQ(screen.cdsMovoPSol.RecordCount(), 2) << "the log shown before stays";
     EXPECT_EQ(ui.progressDepth(), 0) << "the animation goes with the failure";
-}
-
-TEST_F(RequisitionScreen, shouldHideTheLogWhereTheBranchDoesNotKeepOne)
-{
-    auto& screen = open();
-    EXPECT_TRUE(screen.tshItems.TabVisible());
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0010"));
-    EXPECT_FALSE(screen.tshItems.TabVisible());
-    EXPECT_FALSE(screen.mnuItens.Visible());
 }
 
 // --- parameters -------------------------------------------------------------------
@@ -271,18 +216,6 @@ TEST_F(RequisitionScreen, shouldMaximizeOnActivationOnlyOnAScreen480PixelsHigh)
 
 // --- locks and commands ------------------------------------------------------------
 
-TEST_F(RequisitionScreen, shouldOfferTheBranchPagesCommands)
-{
-    auto& screen = open();
-    for (const char* command : {"sbtIncluir", "sbtProcurar", "sbtVerificar", "sbtFiltro"})
-        EXPECT_TRUE(enabled(screen, command)) << command;
-    for (const char* command :
-         {"sbtExcluir", "sbtAutomatico", "sbtCopy", "sbtAprovSol", "sbtAltAut", "sbtAprovSolGer"})
-        EXPECT_FALSE(enabled(screen, command)) << command;
-    EXPECT_FALSE(screen.lblExtra.Visible());
-    EXPECT_TRUE(screen.panNavegador.Visible());
-}
-
 TEST_F(RequisitionScreen, shouldLockAnAutomaticRequisitionOfABranchThatLocksThem)
 {
     exec(QStringLiteral("DELETE FROM AUTLANCSOLI"));
@@ -318,30 +251,6 @@ TEST_F(RequisitionScreen, shouldOfferTheItemCommandsOfTheProductsPage)
     EXPECT_TRUE(enabled(screen, "sbtAprovSolGer")) << "manager approval and a destination";
 }
 
-TEST_F(RequisitionScreen, shouldRefuseChangingARequisitionOfAnotherOperator)
-{
-    auto& screen = openRequisition("0004", "0000000007", "tshPadrao");
-    EXPECT_TRUE(screen.TravaOutroOperador());
-    EXPECT_TRUE(enabled(screen, "sbtExcluir")) << "operator 1 may delete requisitions";
-
-    screen.userClick(QStringLiteral("sbtExcluir"));
-    EXPECT_EQ(ui.texts(UiEventKind::Error), QStringList{"Solicitação pertence a outro operador."});
-
-    screen.userClick(QStringLiteral("tshDadosSoli"));
-    EXPECT_FALSE(enabled(screen, "sbtAlterar"));
-}
-
-TEST_F(RequisitionScreen, shouldKeepApprovedItemsFromBeingDeleted)
-{
-    auto& screen = openRequisition("0004", "0000000004", "tshPadrao");
-    EXPECT_TRUE(screen.TemItensAprovados());
-    EXPECT_FALSE(enabled(screen, "sbtExcluir"));
-
-    screen.userClick(QStringLiteral("tshItems"));
-    EXPECT_FALSE(enabled(screen, "sbtCopy")) << "another operator's requisition";
-    EXPECT_FALSE(enabled(screen, "sbtAlterar"));
-}
-
 TEST_F(RequisitionScreen, shouldOfferTheOwnLogsJustificationForCopying)
 {
     exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = '0004' "
@@ -370,15 +279,6 @@ TEST_F(RequisitionScreen, shouldHandTheMatrixToTheProductSearchModule)
     EXPECT_EQ(args[1].value<Control*>(), static_cast<Control*>(&screen.degItemSoli));
     EXPECT_EQ(args[2].toInt(), -1);
     EXPECT_FALSE(args[3].toBool());
-}
-
-TEST_F(RequisitionScreen, shouldSearchTheRequisitionsOnTheirPage)
-{
-    auto& screen = openRequisition("0004", "0000000001", "tshPadrao");
-    ui.searchNext(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000005"));
-    screen.userClick(QStringLiteral("sbtProcurar"));
-    EXPECT_EQ(screen.dbtNome.Caption(), "0000000005");
-    EXPECT_EQ(screen.dbtData.Caption(), "MANUAL");
 }
 
 TEST_F(RequisitionScreen, shouldConfirmWithCtrlEnterWhatIsBeingTyped)
