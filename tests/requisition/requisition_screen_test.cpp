@@ -26,7 +26,6 @@ namespace {
 
 const QString headerProgress = QStringLiteral("Recebendo dados da solicitação do servidor...");
 const QString productsProgress = QStringLiteral("Recebendo produtos do servidor...");
-const QString logProgress = QStringLiteral("Recebendo justificativa de alteração do servidor...");
 
 class RequisitionScreen : public test::ModuleSession
 {
