@@ -41,7 +41,10 @@ protected:
         ASSERT_EQ(ui.pendingAnswers(), 0) << "the filter did not open";
     }
 
-    static void cancel(TfrmFiltroSolicita& filter) { filter.userClick(QStringLiteral("sbtCancel")); }
+    static void cancel(TfrmFiltroSolicita& filter)
+    {
+        filter.userClick(QStringLiteral("sbtCancel"));
+    }
 
     QStringList errors() const { return ui.texts(UiEventKind::Error); }
 };
@@ -50,15 +53,11 @@ TEST_F(RequisitionFilter, shouldLoadTheCentersParametersAndTheOperatorsPermissio
 {
     openModule([](TfrmFiltroSolicita& filter) {
         EXPECT_TRUE(filter.grbComprador.Visible());
-        EXPECT_TRUE(filter.grbDestino.Visible());
-        EXPECT_TRUE(filter.rbtFilialTodas.Checked());
         EXPECT_FALSE(filter.btpFilial.Enabled());
         cancel(filter);
     });
     auto& main = *frmLancaSoliCmp;
-    EXPECT_EQ(main.cdsParaSupri.FieldByName(QStringLiteral("CDFILIAL")).AsString(), "0001");
     EXPECT_TRUE(main.panComprador.Visible());
-    EXPECT_TRUE(main.panDestino.Visible());
     EXPECT_EQ(main.permissoes.size(), 8) << "the center locks automatic requisitions";
     EXPECT_TRUE(main.TemPermissao(QStringLiteral("EXCLUIR_SOLICITACAO")));
 }
@@ -85,25 +84,7 @@ TEST_F(RequisitionFilter, shouldFixTheBranchListOfAnOperatorBoundToOneBranch)
     EXPECT_EQ(Cli_cmp03107::stListaFilial, "_0004_");
 }
 
-TEST_F(RequisitionFilter, shouldAskForTheFinalDateOfARequisitionRangeAndAcceptEqualDates)
-{
-    openModule([](TfrmFiltroSolicita& filter) {
-        filter.userType(QStringLiteral("depEmisIni"), QStringLiteral("01/12/2026"));
-        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
-        EXPECT_EQ(filter.ActiveControl(), &filter.depEmisFim);
-        EXPECT_TRUE(filter.Modal()) << "the dialog stays as the user left it";
-
-        filter.userType(QStringLiteral("depEmisFim"), QStringLiteral("01/12/2026"));
-        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
-    });
-    EXPECT_EQ(errors(), QStringList{"Data de solicitação final deve ser informada."});
-    EXPECT_EQ(frmFiltroSolicita->ModalResult(), mrOk);
-    EXPECT_EQ(Cli_cmp03107::stSol, "");
-    EXPECT_EQ(Cli_cmp03107::stEntr, "T");
-    EXPECT_EQ(frmFiltroSolicita->Filtro.dtSolFin, QDate(2026, 12, 1));
-}
-
-TEST_F(RequisitionFilter, shouldRefuseAnImpossibleDateAndARangeThatEndsBeforeItStarts)
+TEST_F(RequisitionFilter, shouldKeepTheDialogOnTheDateToCorrectUntilTheRangesAreComplete)
 {
     openModule([](TfrmFiltroSolicita& filter) {
         filter.userType(QStringLiteral("depEntrIni"), QStringLiteral("31/02/2026"));
@@ -112,41 +93,48 @@ TEST_F(RequisitionFilter, shouldRefuseAnImpossibleDateAndARangeThatEndsBeforeItS
         filter.userType(QStringLiteral("depEntrFim"), QStringLiteral("09/12/2026"));
         EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
         EXPECT_EQ(filter.ActiveControl(), &filter.depEntrIni);
-        cancel(filter);
+        filter.userType(QStringLiteral("depEntrFim"), QStringLiteral("10/12/2026"));
+
+        filter.userType(QStringLiteral("depEmisIni"), QStringLiteral("01/12/2026"));
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        EXPECT_EQ(filter.ActiveControl(), &filter.depEmisFim);
+        EXPECT_TRUE(filter.Modal()) << "the dialog stays as the user left it";
+
+        filter.userType(QStringLiteral("depEmisFim"), QStringLiteral("01/12/2026"));
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma"))) << "equal dates are a range";
     });
-    EXPECT_EQ(errors(),
-              (QStringList{"'31/02/2026' não é uma data válida.",
-                           "Data de entrega inicial deve ser menor ou igual a data de entrega final."}));
+    EXPECT_EQ(
+        errors(),
+        (QStringList{"'31/02/2026' não é uma data válida.",
+                     "Data de entrega inicial deve ser menor ou igual a data de entrega final.",
+                     "Data de solicitação final deve ser informada."}));
+    EXPECT_EQ(frmFiltroSolicita->ModalResult(), mrOk);
+    EXPECT_EQ(Cli_cmp03107::stSol, "");
+    EXPECT_EQ(Cli_cmp03107::stEntr, "");
+    EXPECT_EQ(frmFiltroSolicita->Filtro.dtSolFin, QDate(2026, 12, 1));
 }
 
-TEST_F(RequisitionFilter, shouldAskForTheListsChosenAndRefuseLettersInTheBranchGroup)
+TEST_F(RequisitionFilter, shouldAskForTheBuyerListPickItAndSaveItWithTheOptions)
 {
-    openModule([](TfrmFiltroSolicita& filter) {
+    openModule([this](TfrmFiltroSolicita& filter) {
         filter.userClick(QStringLiteral("rbtListaComprador"));
         EXPECT_TRUE(filter.sbtComprador.Enabled());
         EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
         EXPECT_EQ(filter.ActiveControl(), &filter.rbtListaComprador);
 
-        filter.userType(QStringLiteral("medAgrupFilial"), QStringLiteral("a1b2"));
-        EXPECT_EQ(filter.medAgrupFilial.Text(), "12");
-        cancel(filter);
-    });
-    EXPECT_EQ(errors(), QStringList{"Comprador deve ser informado."});
-}
-
-TEST_F(RequisitionFilter, shouldPickBuyersFromTheListAndSaveThemWithTheOptions)
-{
-    openModule([this](TfrmFiltroSolicita& filter) {
         ui.pickListNext({QStringLiteral("000000000001")});
-        filter.userClick(QStringLiteral("rbtListaComprador"));
         filter.userKey(QStringLiteral("rbtListaComprador"), Qt::Key_F9);
         EXPECT_EQ(Cli_cmp03107::stListaComprador, "_000000000001_");
         filter.userClick(QStringLiteral("btfSaveOpc"));
         filter.userClick(QStringLiteral("rbtTodosComprador"));
         EXPECT_EQ(Cli_cmp03107::stListaComprador, "");
         filter.userClick(QStringLiteral("btfLoadOpc"));
+
+        filter.userType(QStringLiteral("medAgrupFilial"), QStringLiteral("a1b2"));
+        EXPECT_EQ(filter.medAgrupFilial.Text(), "12") << "the branch group takes digits only";
         cancel(filter);
     });
+    EXPECT_EQ(errors(), QStringList{"Comprador deve ser informado."});
     EXPECT_EQ(Cli_cmp03107::stListaComprador, "_000000000001_");
 }
 
@@ -187,21 +175,22 @@ TEST_F(RequisitionFilter, shouldLoadOnceTheServerIsBackAfterAFailedAttempt)
     EXPECT_TRUE(frmLancaSoliCmp->cdsServSolicita.Active());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(RequisitionFilter, shouldSendTheApprovalStatesTickedForTheManagerChosen)
 {
     openModule([](TfrmFiltroSolicita& filter) {
         ASSERT_TRUE(filter.grbGerente.Visible());
         EXPECT_FALSE(filter.rbtAprova.EnabledInTree()) << "the operator is no manager";
+        filter.userType(QStringLiteral("medGerente"), QStringLiteral("1"));
+        EXPECT_FALSE(filter.userFocus(QStringLiteral("depEmisIni")));
+        EXPECT_EQ(filter.ActiveControl(), &filter.medGerente);
+
         filter.userType(QStringLiteral("medGerente"), QStringLiteral("4"));
         filter.userFocus(QStringLiteral("depEmisIni"));
         EXPECT_EQ(filter.edtGerente.Text(), "João Batista Almeida");
         filter.userClick(QStringLiteral("rbtNaoAprova"));
         EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
     });
+    EXPECT_EQ(errors(), QStringList{"Gerente não cadastrado."});
     EXPECT_EQ(Cli_cmp03107::stAprovacao, "_S_X");
     EXPECT_EQ(Cli_cmp03107::stGerente, "000000000004");
     EXPECT_EQ(Cli_cmp03107::stTodosGerente, "");
@@ -216,17 +205,6 @@ TEST_F(RequisitionFilter, shouldNotRestrictTheApprovalWhileTheManagerGroupIsHidd
         EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
     });
     EXPECT_EQ(Cli_cmp03107::stAprovacao, "T");
-}
-
-TEST_F(RequisitionFilter, shouldRefuseAManagerCodeThatIsNoManager)
-{
-    openModule([](TfrmFiltroSolicita& filter) {
-        filter.userType(QStringLiteral("medGerente"), QStringLiteral("1"));
-        EXPECT_FALSE(filter.userFocus(QStringLiteral("depEmisIni")));
-        EXPECT_EQ(filter.ActiveControl(), &filter.medGerente);
-        cancel(filter);
-    });
-    EXPECT_EQ(errors(), QStringList{"Gerente não cadastrado."});
 }
 
 } // namespace

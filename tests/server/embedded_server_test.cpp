@@ -1,8 +1,6 @@
 // The embedded default: the first start creates the database with the demo
-// data; later starts serve what is there; while it runs, the process's
-// connections and host queries reach it.
+// data; later starts serve what is there; while it runs, host queries reach it.
 #include "framework/data/data_packet.h"
-#include "framework/net/net_connection.h"
 #include "framework/sql/host_database.h"
 #include "server/embedded_server.h"
 
@@ -33,17 +31,11 @@ TEST(EmbeddedServer, shouldCreateTheDemoOnceAndServeTheProcess)
     {
         server::EmbeddedServer embedded(path);
         EXPECT_TRUE(embedded.created());
-        fw::TNetConnection connection(QStringLiteral("Cmp.rdmCompras"));
-        const fw::SignInResult signIn =
-            connection.SignIn(QStringLiteral("000000000001"), QStringLiteral("demo"));
-        ASSERT_TRUE(signIn.ok) << signIn.error.toStdString();
-        EXPECT_TRUE(connection.Call(QStringLiteral("GetServerInfo")).ok);
         EXPECT_EQ(branchName(QStringLiteral("0004")), "Restaurante Industrial Sumaré");
-
         // What the user changes stays for the next start.
-        QSqlDatabase db = embedded.server().database().connection();
-        QSqlQuery(db).exec(
-            QStringLiteral("UPDATE FILIAL SET NMFILIAL = 'Filial Renomeada' WHERE CDFILIAL = '0004'"));
+        QSqlQuery(embedded.server().database().connection())
+            .exec(QStringLiteral(
+                "UPDATE FILIAL SET NMFILIAL = 'Filial Renomeada' WHERE CDFILIAL = '0004'"));
     }
     EXPECT_THROW(fw::hostDatabase(), std::logic_error) << "the host goes with the server";
 
