@@ -45,8 +45,7 @@ public:
             if (key == Qt::Key_Return && shift == Qt::ControlModifier)
                 control(QStringLiteral("lblResultado")).SetCaption(QStringLiteral("ctrl+enter"));
         };
-        create<Edit>(QStringLiteral("edtNome")).SetColor(ColorRole::Required);
-        create<CheckBox>(QStringLiteral("chbExtra"));
+        create<Edit>(QStringLiteral("edtNome"));
         create<Label>(QStringLiteral("lblResultado"));
         auto& gravar = create<SpeedButton>(QStringLiteral("sbtGravar"));
         gravar.OnClick = [](Control&) {
@@ -255,12 +254,12 @@ TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
     }
 }
 
+// Grids, pages, colours and modal blocks are driven by the scenario files;
+// this covers the commands those files do not use.
 TEST(ScenarioRunner, shouldDriveScreenThroughItsControls)
 {
     const RunReport report = run(QStringLiteral(R"(
 open TESTE
-expect form frmTeste visible
-expect caption "Tela de Teste"
 expect focus edtCodigo
 # Leaving the code empty is refused; the focus stays.
 leave edtCodigo
@@ -271,38 +270,12 @@ key edtCodigo Ctrl+Enter
 expect text lblResultado "ctrl+enter"
 leave edtCodigo
 expect focus edtNome
-expect color edtNome required
-expect disabled sbtBloqueado
-expect enabled sbtGravar sbtDialogo
-click chbExtra
-expect checked chbExtra
-click tshB
-expect page pgcPadrao tshB
-expect visible tshA tshB
 answer Sim
 click sbtGravar
 expect question "Gravar?"
 expect info "Gravado."
-expect count grdProdutos 2
-row grdProdutos 2
-expect row grdProdutos 2
-expect cell grdProdutos 2 NMPRODUTO "Feijão"
 expect cell grdProdutos 1 2 "Arroz"
-# A row is also named by what one of its cells shows.
-row grdProdutos "NMPRODUTO=Arroz"
-expect row grdProdutos 1
-expect row grdProdutos CDPRODUTO=0101
-expect cell grdProdutos NMPRODUTO=Feijão CDPRODUTO "0102"
-modal frmDialogo
-  expect caption "Diálogo"
-  type edtNome "Maria \"M\""
-  click sbtConfirma
-end ok
-click sbtDialogo
-expect text lblResultado "Maria \"M\""
 expect no messages
-close
-expect form frmTeste closed
 )"));
     EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
 }
@@ -334,9 +307,6 @@ password errada
 click sbtSenha
 expect error "Senha não confere."
 expect text lblResultado "recusada"
-dismiss
-click sbtSenha
-expect text lblResultado "recusada"
 answer 11
 click sbtOpcao
 expect question "Qual?"
@@ -344,19 +314,16 @@ expect text lblResultado "11"
 type edtCodigo "0101"
 cell degItemSoli Feijão "08/12/2026"
 expect focus degItemSoli
-expect cell degItemSoli "Feijão||0102" "08/12/2026" "2,500"
-expect cell degItemSoli Arroz "08/12/2026" ""
 expect cell degItemSoli Total Sum "7,500"
-expect count degItemSoli 2
 )"));
     SetPasswordChecker(previous);
     EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
 }
 
+// The dialog's answer is written inside its block and the later question's
+// after it: each prompt gets its own.
 TEST(ScenarioRunner, shouldQueueBlockAnswersInScriptOrder)
 {
-    // The dialog's answer is written inside its block and the later question's
-    // after it: each prompt gets its own.
     const RunReport report = run(QStringLiteral(R"(
 open TESTE
 modal frmDialogo
@@ -438,12 +405,10 @@ open TESTE
 )"));
     EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
     EXPECT_EQ(openedWith.operatorCode, QStringLiteral("000000000001"));
-    EXPECT_FALSE(openedWith.operatorName.isEmpty());
     EXPECT_EQ(openedWith.processingBranch, QStringLiteral("0004"));
     EXPECT_TRUE(openedWith.branchBound);
     ASSERT_TRUE(openedWith.processingDate);
     EXPECT_EQ(openedWith.processingDate(QStringLiteral("0001")), QDate(2026, 12, 6));
-    EXPECT_TRUE(openedWith.webURL.isEmpty());
 
     const QString badSql = failuresOf(run(QStringLiteral("sql UPDATE NADA SET X = 1")));
     EXPECT_TRUE(badSql.contains(QStringLiteral("t.scn:1: sql UPDATE NADA SET X = 1\n    ")))

@@ -21,9 +21,9 @@ protected:
         buyers.AddField("CDOPERADOR", FieldType::String, 12);
         buyers.AddField("NMOPERADOR", FieldType::String, 40);
         buyers.CreateDataSet();
-        for (const auto& [code, name] :
-             {std::pair{"000000000001", "Ana Souza"}, std::pair{"000000000002", "Bruno Lima"},
-              std::pair{"000000000003", "Carla Dias"}}) {
+        for (const auto& [code, name] : {std::pair{"000000000001", "Ana Souza"},
+                                         {"000000000002", "Bruno Lima"},
+                                         {"000000000003", "Carla Dias"}}) {
             buyers.Append();
             buyers.FieldByName("CDOPERADOR").SetValue(code);
             buyers.FieldByName("NMOPERADOR").SetValue(name);
@@ -52,8 +52,6 @@ TEST_F(Lookups, shouldPositionTheRecordSetOnTheChosenRowOnlyAndNeverOfferAnEmpty
     ui.cancelNext();
     EXPECT_FALSE(Pesquisar({.dataSet = buyers, .title = "Operadores", .keyField = "CDOPERADOR"}));
     EXPECT_EQ(currentBuyer(), "000000000003");
-
-    EXPECT_EQ(ui.events().front().options, (QStringList{"CDOPERADOR", "NMOPERADOR"}));
 
     // An empty lookup is not offered at all.
     const size_t offered = ui.events().size();
@@ -102,10 +100,10 @@ TEST_F(Lookups, shouldMoveToTheFirstRecordStartingWithTheTypedText)
     EXPECT_EQ(currentBuyer(), "000000000003");
     EXPECT_EQ(ui.texts(UiEventKind::Info),
               QStringList{"Nenhum registro encontrado para \"Zeca\"."});
-
     ui.cancelNext();
     EXPECT_FALSE(Procura(buyers));
-    EXPECT_EQ(ui.texts(UiEventKind::Info).size(), 1);
+    EXPECT_EQ(ui.texts(UiEventKind::Info).size(), 1) << "a cancelled search tells nothing";
+
 }
 
 class PasswordConfirmation : public ScriptedUi
@@ -136,8 +134,6 @@ TEST_F(PasswordConfirmation, shouldConfirmOnlyTheOperatorsOwnPassword)
 {
     ui.typePasswordNext("gerente123");
     EXPECT_TRUE(CriaConfSenha("000000000005", "Confere senha", "Senha do gerente:"));
-    EXPECT_EQ(ui.events().front().text, "Confere senha");
-    EXPECT_EQ(ui.events().front().options, (QStringList{"000000000005", "Senha do gerente:"}));
 
     ui.typePasswordNext("errada");
     EXPECT_FALSE(CriaConfSenha("000000000005", "Confere senha", "Senha do gerente:"));
@@ -146,12 +142,11 @@ TEST_F(PasswordConfirmation, shouldConfirmOnlyTheOperatorsOwnPassword)
     ui.typePasswordNext("gerente123");
     EXPECT_FALSE(CriaConfSenha("000000000006", "Confere senha", "Senha do gerente:"));
     EXPECT_EQ(checked, (QStringList{"000000000005", "000000000005", "000000000006"}));
-}
 
-TEST_F(PasswordConfirmation, shouldRefuseSilentlyWhenThePromptIsCancelled)
-{
+    // A cancelled prompt refuses without checking or telling anything.
+    const qsizetype errors = ui.texts(UiEventKind::Error).size();
     ui.cancelNext();
     EXPECT_FALSE(CriaConfSenha("000000000005", "Confere senha", "Senha do gerente:"));
-    EXPECT_TRUE(checked.isEmpty());
-    EXPECT_TRUE(ui.texts(UiEventKind::Error).isEmpty());
+    EXPECT_EQ(checked.size(), 3);
+    EXPECT_EQ(ui.texts(UiEventKind::Error).size(), errors);
 }
