@@ -149,6 +149,10 @@ TEST_F(GridScreen, shouldDeleteOnlyAfterTheUserAgreesAndMoveThroughTheRecords)
 
     ASSERT_TRUE(screen.userKey("grdPadrao", Qt::Key_PageDown, Qt::ControlModifier));
     EXPECT_EQ(screen.nome(), "Óleo");
+
+    screen.Show();
+    ASSERT_TRUE(screen.userKey("grdPadrao", Qt::Key_F4, Qt::ControlModifier));
+    EXPECT_FALSE(screen.Visible()) << "Ctrl+F4 closes the screen";
 }
 
 // A quantity dialog refusing to confirm an empty quantity.
