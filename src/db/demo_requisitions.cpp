@@ -2,6 +2,7 @@
 #include "db/demo_parts.h"
 #include "db/demo_products.h"
 #include "db/demo_random.h"
+#include "db/requisition_numbering.h"
 #include "db/requisition_writer.h"
 #include "db/row_inserter.h"
 #include "db/sql_values.h"
@@ -74,7 +75,7 @@ class RequisitionBuilder
 {
 public:
     explicit RequisitionBuilder(QSqlDatabase& db)
-        : writer_(db), numbers_(db), meat_(requisitionPool(true)), pool_(requisitionPool(false)),
+        : db_(db), writer_(db), meat_(requisitionPool(true)), pool_(requisitionPool(false)),
           movopsol_(db, QStringLiteral("MOVOPSOL"),
                     {"CDFILSOLMOV", "CDFILLANMOV", "NRSOLIMOV", "NRSEQMOVSOL", "CDPRODUTO", "DTENTROPER",
                      "DTOPERSOL", "CDOPERADOR", "QTANTOPER", "QTDEPOPER", "DSJUSTOPER", "IDOPERAMOVS",
@@ -108,7 +109,6 @@ public:
             table->add(row);
         for (RowInserter* table : {&movopsol_, &movsolext_, &aprovcmpger_, &itemapura_, &emailsaida_})
             table->flush();
-        numbers_.save();
     }
 
 private:
@@ -130,7 +130,7 @@ private:
         RequisitionRow h;
         h.cdFilSoli = b.code;
         h.cdFilLanca = plan.kind == Kind::Consolidated ? b.center() : b.code;
-        h.nrSoliCmp = numbers_.next(h.cdFilLanca);
+        h.nrSoliCmp = nextRequisitionNumber(db_, h.cdFilLanca);
         h.dtSolCmp = plan.launch;
         h.idTipLan = plan.kind == Kind::Automatic ? QStringLiteral("A")
                      : plan.kind == Kind::Consolidated ? QStringLiteral("C")
@@ -277,7 +277,7 @@ private:
             RequisitionRow h;
             h.cdFilSoli = unit.code;
             h.cdFilLanca = unit.mealCentral;
-            h.nrSoliCmp = numbers_.next(h.cdFilLanca);
+            h.nrSoliCmp = nextRequisitionNumber(db_, h.cdFilLanca);
             h.dtSolCmp = plan.launch;
             h.cdFilCent = unit.center();
             h.cdDestSoli = unit.destinations.first().left(3);
@@ -290,8 +290,8 @@ private:
         }
     }
 
+    QSqlDatabase db_;
     RequisitionWriter writer_;
-    RequisitionNumbers numbers_;
     DemoRandom random_{20261201};
     const std::vector<PoolProduct> meat_;
     const std::vector<PoolProduct> pool_;

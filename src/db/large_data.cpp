@@ -1,6 +1,7 @@
 #include "db/large_data.h"
 
 #include "db/demo_random.h"
+#include "db/requisition_numbering.h"
 #include "db/requisition_writer.h"
 #include "framework/sql/sql_query.h"
 
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace cmp::db {
@@ -72,7 +74,7 @@ class Generator
 {
 public:
     Generator(QSqlDatabase& db, const LargeDataOptions& options)
-        : db_(db), options_(options), population_(readPopulation(db)), numbers_(db)
+        : db_(db), options_(options), population_(readPopulation(db))
     {
         if (options_.productsPerRequisition > population_.products.size())
             throw std::runtime_error("Mais produtos por solicitação do que produtos no cadastro.");
@@ -80,14 +82,18 @@ public:
 
     void writeBatch(int requisitions)
     {
-        RequisitionWriter writer(db_);
+        std::vector<std::pair<RequisitionRow, std::vector<ItemRow>>> batch;
+        batch.reserve(static_cast<size_t>(requisitions));
         for (int i = 0; i < requisitions; ++i) {
             RequisitionRow header = nextHeader();
             std::vector<ItemRow> items = itemsFor(header);
-            writer.add(std::move(header), std::move(items));
+            batch.emplace_back(std::move(header), std::move(items));
         }
+        number(batch);
+        RequisitionWriter writer(db_);
+        for (auto& [header, items] : batch)
+            writer.add(std::move(header), std::move(items));
         writer.flush();
-        numbers_.save();
     }
 
 private:
@@ -98,7 +104,6 @@ private:
         RequisitionRow h;
         h.cdFilSoli = branch.code;
         h.cdFilLanca = branch.launching;
-        h.nrSoliCmp = numbers_.next(h.cdFilLanca);
         h.dtSolCmp = firstLaunch.addDays(random_.below(3 * 365));
         h.idTipLan = QStringLiteral("MMMAC").mid(random_.below(5), 1);
         h.cdFilCent = branch.center;
@@ -126,19 +131,42 @@ private:
         return items;
     }
 
+    // Numbers the batch as the server numbers a save, so that a generator
+    // and servers (or two generators) can write at the same time: one
+    // reservation per launching branch, in code order.
+    void number(std::vector<std::pair<RequisitionRow, std::vector<ItemRow>>>& batch)
+    {
+        std::map<QString, qint64> next;
+        for (const auto& requisition : batch)
+            ++next[requisition.first.cdFilLanca];
+        for (auto& [branch, count] : next)
+            count = reserveRequisitionNumbers(db_, branch, count) - count + 1;
+        for (auto& requisition : batch)
+            requisition.first.nrSoliCmp = requisitionNumberText(next[requisition.first.cdFilLanca]++);
+    }
+
     static inline const QDate firstLaunch{2024, 1, 1};
 
     QSqlDatabase& db_;
     LargeDataOptions options_;
     Population population_;
-    RequisitionNumbers numbers_;
     DemoRandom random_{1000003};
 };
 
+// On SQLite the write lock comes first, as the numbering asks.
+void begin(QSqlDatabase& db)
+{
+    const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
+    QSqlQuery immediate(db);
+    if (sqlite ? immediate.exec(QStringLiteral("BEGIN IMMEDIATE")) : db.transaction())
+        return;
+    const QString reason = sqlite ? immediate.lastError().text() : db.lastError().text();
+    throw fw::SqlError(QStringLiteral("solicitações geradas: %1").arg(reason).toStdString());
+}
+
 void inTransaction(QSqlDatabase& db, const std::function<void()>& work)
 {
-    if (!db.transaction())
-        throw fw::SqlError(QStringLiteral("solicitações geradas: %1").arg(db.lastError().text()).toStdString());
+    begin(db);
     try {
         work();
         if (!db.commit())

@@ -1,10 +1,6 @@
 #include "db/requisition_writer.h"
 
 #include "db/sql_values.h"
-#include "framework/sql/sql_query.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace cmp::db {
 
@@ -77,33 +73,6 @@ void RequisitionWriter::flush()
             items_.add(itemValues(requisition.header, item));
     items_.flush();
     pending_.clear();
-}
-
-RequisitionNumbers::RequisitionNumbers(const QSqlDatabase& db) : db_(db)
-{
-    QSqlQuery query(db_);
-    if (!query.exec(QStringLiteral("SELECT CDFILLANCA, NRULTSOLICMP FROM NUMSOLICMP")))
-        throw fw::SqlError(QStringLiteral("NUMSOLICMP: %1").arg(query.lastError().text()).toStdString());
-    while (query.next())
-        last_.insert(query.value(0).toString(), query.value(1).toInt());
-}
-
-QString RequisitionNumbers::next(const QString& cdFilLanca)
-{
-    return QString::number(++last_[cdFilLanca]).rightJustified(10, u'0');
-}
-
-void RequisitionNumbers::save()
-{
-    QSqlQuery query(db_);
-    query.prepare(QStringLiteral("INSERT INTO NUMSOLICMP (CDFILLANCA, NRULTSOLICMP) VALUES (?, ?) "
-                                 "ON CONFLICT (CDFILLANCA) DO UPDATE SET NRULTSOLICMP = EXCLUDED.NRULTSOLICMP"));
-    for (auto last = last_.cbegin(); last != last_.cend(); ++last) {
-        query.bindValue(0, last.key());
-        query.bindValue(1, last.value());
-        if (!query.exec())
-            throw fw::SqlError(QStringLiteral("NUMSOLICMP: %1").arg(query.lastError().text()).toStdString());
-    }
 }
 
 } // namespace cmp::db

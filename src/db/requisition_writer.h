@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -70,23 +69,6 @@ private:
     RowInserter headers_;
     RowInserter items_;
     std::vector<Pending> pending_;
-};
-
-// The last requisition number of each launching branch (NUMSOLICMP), so that
-// generated requisitions continue the numbering the server goes on with.
-class RequisitionNumbers
-{
-public:
-    explicit RequisitionNumbers(const QSqlDatabase& db);
-
-    // The next number of the launching branch, ten digits.
-    QString next(const QString& cdFilLanca);
-    // Records the numbers given so far; within the caller's transaction.
-    void save();
-
-private:
-    QSqlDatabase db_;
-    QHash<QString, int> last_;
 };
 
 // A text value for a nullable column: the empty text is NULL.

@@ -3,6 +3,7 @@
 #include "db/large_data.h"
 #include "db/migrations.h"
 #include "db/password_hash.h"
+#include "db/requisition_numbering.h"
 #include "framework/sql/sql_query.h"
 #include "support/demo_database.h"
 
@@ -248,6 +249,30 @@ TEST_P(DemoData, shouldGenerateRequisitionsInBatchesNumberedOnFromTheDemo)
     EXPECT_EQ(count(db(), QStringLiteral("ITEMSOLI I WHERE NOT EXISTS (SELECT 1 FROM SOLICITA S WHERE S.CDFILSOLI = "
                                          "I.CDFILSOLI AND S.CDFILLANCA = I.CDFILLAN AND S.NRSOLICMP = I.NRSOLICMP)")),
               0);
+}
+
+TEST_P(DemoData, shouldNumberGeneratedRequisitionsBeyondTheIntRangeUntilTenDigitsRunOut)
+{
+    cmp::db::migrate(db());
+    cmp::db::loadDemoData(db());
+    // Every branch's counter past what an int holds
+    exec(QStringLiteral("DELETE FROM NUMSOLICMP"));
+    exec(QStringLiteral("INSERT INTO NUMSOLICMP (CDFILLANCA, NRULTSOLICMP) "
+                        "SELECT CDFILIAL, 3000000000 FROM FILIAL"));
+    const int before = count(db(), QStringLiteral("SOLICITA"));
+
+    cmp::db::generateRequisitions(db(), 20, {}, {.batchSize = 10});
+    EXPECT_EQ(count(db(), QStringLiteral("SOLICITA WHERE NRSOLICMP > '3000000000'")), 20);
+    EXPECT_EQ(count(db(), QStringLiteral("SOLICITA")), before + 20);
+    EXPECT_EQ(scalar(db(), QStringLiteral("SELECT SUM(NRULTSOLICMP - 3000000000) FROM NUMSOLICMP"))
+                  .toLongLong(),
+              20);
+
+    // Past 9999999999 nothing more is numbered, and the failing batch leaves nothing
+    exec(QStringLiteral("UPDATE NUMSOLICMP SET NRULTSOLICMP = 9999999990"));
+    EXPECT_THROW(cmp::db::generateRequisitions(db(), 500), cmp::db::NumberingError);
+    EXPECT_EQ(count(db(), QStringLiteral("SOLICITA")), before + 20);
+    EXPECT_EQ(count(db(), QStringLiteral("NUMSOLICMP WHERE NRULTSOLICMP <> 9999999990")), 0);
 }
 
 TEST_P(DemoData, shouldRefuseToGenerateRequisitionsWithoutBranchesAndProducts)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <thread>
 
 using namespace cmp::server;
 using namespace cmp::test;
@@ -128,6 +129,23 @@ TEST_P(AdminOnBackend, shouldLoadDemoOnlyIntoEmptyDatabaseAndGenerateOnTopOfIt)
         << generated.out.toStdString();
     EXPECT_TRUE(generated.out.contains("Wrote 30 requisitions in")) << generated.out.toStdString();
     EXPECT_EQ(requisitions(), before + 30);
+}
+
+TEST_P(AdminOnBackend, shouldLetTwoGenerateRunsWriteAtTheSameTime)
+{
+    ASSERT_EQ(admin({"demo"}).exitCode, 0);
+    const int before = requisitions();
+
+    std::vector<Outcome> outcomes(2);
+    std::vector<std::thread> runs;
+    for (Outcome& outcome : outcomes)
+        runs.emplace_back([&] { outcome = admin({"generate", "--requisitions", "200"}); });
+    for (std::thread& run : runs)
+        run.join();
+
+    for (const Outcome& outcome : outcomes)
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(requisitions(), before + 400);
 }
 
 TEST_P(AdminOnBackend, shouldLetOperatorsSignInOnlyWithTheirCurrentPasswordUntilDisabled)
