@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -26,11 +27,13 @@ constexpr char sealContext[] = "cmp-password-seal:";
 // Far beyond any token this server issues; longer input is refused unread.
 constexpr qsizetype maximumTokenLength = 1024;
 
+// Only the spelling this server writes: unused low bits or a trailing "="
+// would give one signature several spellings that all verify.
 std::optional<QByteArray> fromBase64url(const QByteArray& text)
 {
     auto decoded =
         QByteArray::fromBase64Encoding(text, base64url | QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded)
+    if (!decoded || decoded.decoded.toBase64(base64url) != text)
         return std::nullopt;
     return std::move(decoded.decoded);
 }
@@ -45,12 +48,8 @@ QString wrongCredentials()
     return QStringLiteral("Operador ou senha inválidos.");
 }
 
-fw::SignInResult refused(QString reason)
-{
-    fw::SignInResult result;
-    result.error = std::move(reason);
-    return result;
-}
+// How long a sign-in waits for a free password check before giving up.
+constexpr auto checkTurn = std::chrono::seconds(20);
 
 struct OperatorRow
 {
@@ -74,10 +73,10 @@ std::optional<OperatorRow> findActiveOperator(QSqlDatabase& db, const QString& o
 
 // An unknown operator costs the same hash work as a wrong password, so that
 // timing does not tell which operator codes exist.
-void spendVerification(const QString& password)
+const QString& unusedHash()
 {
-    static const QString unusedHash = db::hashPassword(QStringLiteral("cmp-sem-operador"));
-    db::verifyPassword(unusedHash, password);
+    static const QString hash = db::hashPassword(QStringLiteral("cmp-sem-operador"));
+    return hash;
 }
 
 } // namespace
@@ -172,31 +171,59 @@ QDateTime TokenSigner::now() const
     return clock_ ? clock_() : QDateTime::currentDateTimeUtc();
 }
 
-fw::SignInResult Authenticator::signIn(QSqlDatabase& db, const QString& operatorCode,
-                                       const QString& password) const
+SignInOutcome SignInOutcome::failed(SignInFailure failure, QString text,
+                                    std::chrono::seconds retryAfter)
+{
+    SignInOutcome outcome;
+    outcome.failure = failure;
+    outcome.result.error = std::move(text);
+    outcome.retryAfter = retryAfter;
+    return outcome;
+}
+
+Authenticator::Authenticator(const TokenSigner& signer, int concurrentChecks)
+    : signer_(signer), checkSlots_(std::max(1, concurrentChecks))
+{}
+
+SignInOutcome Authenticator::signIn(QSqlDatabase& db, const QString& operatorCode,
+                                    const QString& password)
 {
     if (operatorCode.isEmpty() || password.isEmpty())
-        return refused(wrongCredentials());
+        return SignInOutcome::failed(SignInFailure::Refused, wrongCredentials());
+    const std::optional<OperatorRow> row = findActiveOperator(db, operatorCode);
+    std::optional<bool> right;
     try {
-        const std::optional<OperatorRow> row = findActiveOperator(db, operatorCode);
-        if (!row) {
-            spendVerification(password);
-            return refused(wrongCredentials());
-        }
-        if (!db::verifyPassword(row->passwordHash, password))
-            return refused(wrongCredentials());
-        const IssuedToken issued = signer_.issue(operatorCode, row->passwordHash);
-        fw::SignInResult result;
-        result.ok = true;
-        result.token = issued.token;
-        result.operatorCode = operatorCode;
-        result.operatorName = row->name;
-        result.expiresAt = issued.expiresAt;
-        return result;
+        right = verify(row ? row->passwordHash : unusedHash(), password);
     } catch (const std::exception& fault) {
         qCritical().noquote() << "sign-in of" << operatorCode << "failed:" << fault.what();
-        return refused(QStringLiteral("Não foi possível validar o operador. Tente novamente."));
+        return SignInOutcome::failed(
+            SignInFailure::Refused,
+            QStringLiteral("Não foi possível validar o operador. Tente novamente."));
     }
+    if (!right)
+        return SignInOutcome::failed(
+            SignInFailure::Throttled,
+            QStringLiteral("Servidor ocupado com outras entradas. Tente novamente em instantes."),
+            checkTurn);
+    if (!row || !*right)
+        return SignInOutcome::failed(SignInFailure::Refused, wrongCredentials());
+    const IssuedToken issued = signer_.issue(operatorCode, row->passwordHash);
+    SignInOutcome outcome;
+    outcome.failure = SignInFailure::None;
+    outcome.result.ok = true;
+    outcome.result.token = issued.token;
+    outcome.result.operatorCode = operatorCode;
+    outcome.result.operatorName = row->name;
+    outcome.result.expiresAt = issued.expiresAt;
+    return outcome;
+}
+
+std::optional<bool> Authenticator::verify(const QString& passwordHash, const QString& password)
+{
+    if (!checkSlots_.try_acquire_for(checkTurn))
+        return std::nullopt;
+    const auto release = qScopeGuard([this] { checkSlots_.release(); });
+    return db::verifyPassword(passwordHash, password);
 }
 
 TokenCheck Authenticator::confirmSession(QSqlDatabase& db, TokenCheck check) const

@@ -9,6 +9,8 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <semaphore>
 #include <stdexcept>
 
 class QSqlDatabase;
@@ -82,23 +84,48 @@ private:
     Clock clock_;
 };
 
+enum class SignInFailure
+{
+    None,
+    Refused,   // unknown operator, wrong password, inactive operator
+    Throttled, // too many attempts, or too many at once: try again later
+    DatabaseUnavailable
+};
+
+struct SignInOutcome
+{
+    SignInFailure failure = SignInFailure::Refused;
+    fw::SignInResult result;            // ok, or the refusal's text
+    std::chrono::seconds retryAfter{0}; // Throttled: when to try again
+
+    static SignInOutcome failed(SignInFailure failure, QString text,
+                                std::chrono::seconds retryAfter = {});
+};
+
 // Sign-in against the operator table; the token signer then vouches for the
 // operator on every call.
 class Authenticator
 {
 public:
-    explicit Authenticator(const TokenSigner& signer) : signer_(signer) {}
+    // A password check holds tens of MiB while it runs: at most
+    // concurrentChecks run at once, the others wait their turn a moment.
+    Authenticator(const TokenSigner& signer, int concurrentChecks);
 
-    // Never throws: a refusal or a database failure is a result with a text.
-    fw::SignInResult signIn(QSqlDatabase& db, const QString& operatorCode,
-                            const QString& password) const;
+    // Throws DatabaseError when the operator cannot be read; any other
+    // failure is an outcome with a text.
+    SignInOutcome signIn(QSqlDatabase& db, const QString& operatorCode, const QString& password);
     // A valid check stays valid while its operator is active with the same
     // password; otherwise it becomes Revoked. Throws DatabaseError when the
     // operator cannot be read.
     TokenCheck confirmSession(QSqlDatabase& db, TokenCheck check) const;
 
 private:
+    // Whether the password is the one of the hash; empty when no check
+    // came free in time.
+    std::optional<bool> verify(const QString& passwordHash, const QString& password);
+
     const TokenSigner& signer_;
+    std::counting_semaphore<> checkSlots_;
 };
 
 } // namespace cmp::server

@@ -95,11 +95,13 @@ Bindings keyOf(const CallContext& context, const QString& screen)
 }
 
 // (screen code, packet NAME, VALUE) -> true; replaces the operator's list.
+// An empty list leaves no row, as if none had been saved.
 RemoteValue SaveFilterOptions(CallContext& context, Args& args)
 {
     const QString screen = screenCodeArgument(args[0]);
+    const DataPacket options = args[1].toPacket();
     Bindings row = keyOf(context, screen);
-    row.emplace_back("P_TXOPCOES", optionsText(args[1].toPacket()));
+    row.emplace_back("P_TXOPCOES", optionsText(options));
     WriteTransaction transaction(context.db);
     if (!transaction.begin())
         throw ServerError(transaction.lastError());
@@ -107,11 +109,12 @@ RemoteValue SaveFilterOptions(CallContext& context, Args& args)
              "DELETE FROM OPCFILTRO WHERE CDOPERADOR = :P_CDOPERADOR AND CDTELA = :P_CDTELA",
              keyOf(context, screen))
         .ExecSQL();
-    prepared(context, "qryInsOpcFiltro",
-             "INSERT INTO OPCFILTRO (CDOPERADOR, CDTELA, TXOPCOES) "
-             "VALUES (:P_CDOPERADOR, :P_CDTELA, :P_TXOPCOES)",
-             row)
-        .ExecSQL();
+    if (!options.rows.empty())
+        prepared(context, "qryInsOpcFiltro",
+                 "INSERT INTO OPCFILTRO (CDOPERADOR, CDTELA, TXOPCOES) "
+                 "VALUES (:P_CDOPERADOR, :P_CDTELA, :P_TXOPCOES)",
+                 row)
+            .ExecSQL();
     if (!transaction.commit())
         throw ServerError(transaction.lastError());
     return true;
@@ -135,7 +138,7 @@ void registerFilterOptions(MethodRegistry& registry)
     registry.add(rdmLancaSoliCmp, QStringLiteral("SaveFilterOptions"), {Kind::String, Kind::Packet},
                  SaveFilterOptions);
     registry.add(rdmLancaSoliCmp, QStringLiteral("GetFilterOptions"), {Kind::String},
-                 GetFilterOptions);
+                 GetFilterOptions, Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

@@ -35,10 +35,12 @@ QString qualifiedName(const fw::RemoteCall& call)
 } // namespace
 
 void MethodRegistry::add(const QString& module, const QString& method, std::vector<Param> params,
-                         Handler handler)
+                         Handler handler, Effect effect)
 {
     const bool added =
-        modules_[module].try_emplace(method, Method{std::move(params), std::move(handler)}).second;
+        modules_[module]
+            .try_emplace(method, Method{std::move(params), std::move(handler), effect})
+            .second;
     if (!added)
         throw std::logic_error(QStringLiteral("método registrado duas vezes: %1.%2")
                                    .arg(module, method)
@@ -48,6 +50,12 @@ void MethodRegistry::add(const QString& module, const QString& method, std::vect
 bool MethodRegistry::contains(const QString& module, const QString& method) const
 {
     return find(module, method) != nullptr;
+}
+
+Effect MethodRegistry::effect(const QString& module, const QString& method) const
+{
+    const Method* found = find(module, method);
+    return found ? found->effect : Effect::Writes;
 }
 
 const MethodRegistry::Method* MethodRegistry::find(const QString& module,

@@ -51,6 +51,14 @@ struct Param
 
 using Handler = std::function<fw::RemoteValue(CallContext&, std::vector<fw::RemoteValue>& args)>;
 
+// Whether a method may run again when the database connection broke under
+// it. A write may have committed before the break, so it never does.
+enum class Effect
+{
+    Writes,
+    ReadsOnly
+};
+
 // Why a call got no result; the HTTP transport turns it into a status code.
 enum class CallFailure
 {
@@ -81,8 +89,10 @@ public:
     // Registering the same module and method twice is a wiring fault: throws
     // std::logic_error.
     void add(const QString& module, const QString& method, std::vector<Param> params,
-             Handler handler);
+             Handler handler, Effect effect = Effect::Writes);
     bool contains(const QString& module, const QString& method) const;
+    // Writes for an unknown method.
+    Effect effect(const QString& module, const QString& method) const;
 
     // Checks the call against the declaration and runs the handler. Never
     // throws: a ServerError becomes its text, anything else a generic text
@@ -94,6 +104,7 @@ private:
     {
         std::vector<Param> params;
         Handler handler;
+        Effect effect;
     };
 
     const Method* find(const QString& module, const QString& method) const;

@@ -26,7 +26,8 @@ fw::RemoteValue GetFiliaisOperador(CallContext& context, std::vector<fw::RemoteV
 
 void registerOperatorBranches(MethodRegistry& registry)
 {
-    registry.add(rdmCompras, QStringLiteral("GetFiliaisOperador"), {}, GetFiliaisOperador);
+    registry.add(rdmCompras, QStringLiteral("GetFiliaisOperador"), {}, GetFiliaisOperador,
+                 Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

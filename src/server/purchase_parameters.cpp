@@ -16,9 +16,9 @@ const LayoutStatement paraSupri{
     "cdsParaSupri",
     "SELECT CDFILIAL, IDJUSSOLEXT, IDAUDALTSOL, IDULTIDTULTI, IDULTCOMPSOL, IDULTDESTSOL, "
     "IDUTQTDEVOLU, IDBAIXSOLDFS, IDBLOQALTSOLAUT FROM PARASUPRI WHERE CDFILIAL = :P_CDFILIAL",
-    {textField("CDFILIAL", 4), textField("IDJUSSOLEXT"), textField("IDAUDALTSOL"), textField("IDULTIDTULTI"),
-     textField("IDULTCOMPSOL"), textField("IDULTDESTSOL"), textField("IDUTQTDEVOLU"), textField("IDBAIXSOLDFS"),
-     textField("IDBLOQALTSOLAUT")}};
+    {textField("CDFILIAL", 4), textField("IDJUSSOLEXT"), textField("IDAUDALTSOL"),
+     textField("IDULTIDTULTI"), textField("IDULTCOMPSOL"), textField("IDULTDESTSOL"),
+     textField("IDUTQTDEVOLU"), textField("IDBAIXSOLDFS"), textField("IDBLOQALTSOLAUT")}};
 
 const LayoutStatement parCmpSup{
     "cdsParCmpSup",
@@ -40,23 +40,12 @@ const LayoutStatement parametros{
     "LEFT JOIN FILIAL CENTRO ON CENTRO.CDFILIAL = COALESCE(F.CDFILCENTCMP, F.CDFILIAL) "
     "LEFT JOIN PARASUPRI S ON S.CDFILIAL = COALESCE(F.CDFILCENTCMP, F.CDFILIAL) "
     "WHERE C.CDFILIAL = :P_CDFILIAL",
-    {textField("IDJUSSOLEXT"),
-     textField("IDAUDALTSOL"),
-     textField("IDULTIDTULTI"),
-     textField("IDULTCOMPSOL"),
-     textField("IDULTDESTSOL"),
-     textField("IDUTQTDEVOLU"),
-     textField("IDBAIXSOLDFS"),
-     textField("IDUTPRODPREF"),
-     textField("IDUTAPROVSOL"),
-     textField("IDUTLOPERSOL"),
-     textField("IDPERALTSAPR", 3),
-     textField("CDFILCENTCMP", 4),
-     textField("NMCENTCMP", 30),
-     fixedField("IDIMPINCSOLAPR", 1),
-     textField("IDRESTRFILIOPER"),
-     textField("IDBLOQALTSOLAUT"),
-     textField("IDALTVRCMPANT")}};
+    {textField("IDJUSSOLEXT"), textField("IDAUDALTSOL"), textField("IDULTIDTULTI"),
+     textField("IDULTCOMPSOL"), textField("IDULTDESTSOL"), textField("IDUTQTDEVOLU"),
+     textField("IDBAIXSOLDFS"), textField("IDUTPRODPREF"), textField("IDUTAPROVSOL"),
+     textField("IDUTLOPERSOL"), textField("IDPERALTSAPR", 3), textField("CDFILCENTCMP", 4),
+     textField("NMCENTCMP", 30), fixedField("IDIMPINCSOLAPR", 1), textField("IDRESTRFILIOPER"),
+     textField("IDBLOQALTSOLAUT"), textField("IDALTVRCMPANT")}};
 
 // The branch when the operator may use it.
 const LayoutStatement filiOper{
@@ -78,9 +67,10 @@ const LayoutStatement paramGrProdGer{
     "SELECT CDFILIAL, IDUTAPROVSOL, CDGRUPPROD, CDSUBGRPROD, IDULTDESTSOL, IDEXIGAPRGERCMP, "
     "IDAPROVITMSOLGR, IDUTLPRARVOLCMP, CDGRUPPRODOL, CDSUBGRARVOR FROM PARGRPRODGER "
     "WHERE CDFILIAL = :P_CDFILIAL ORDER BY CDGRUPPROD, CDSUBGRPROD",
-    {textField("CDFILIAL", 4), textField("IDUTAPROVSOL"), textField("CDGRUPPROD", 10), textField("CDSUBGRPROD", 10),
-     textField("IDULTDESTSOL"), textField("IDEXIGAPRGERCMP"), textField("IDAPROVITMSOLGR"),
-     textField("IDUTLPRARVOLCMP"), textField("CDGRUPPRODOL", 10), textField("CDSUBGRARVOR", 10)}};
+    {textField("CDFILIAL", 4), textField("IDUTAPROVSOL"), textField("CDGRUPPROD", 10),
+     textField("CDSUBGRPROD", 10), textField("IDULTDESTSOL"), textField("IDEXIGAPRGERCMP"),
+     textField("IDAPROVITMSOLGR"), textField("IDUTLPRARVOLCMP"), textField("CDGRUPPRODOL", 10),
+     textField("CDSUBGRARVOR", 10)}};
 
 const LayoutStatement permissoes{
     "cdsPermissoes",
@@ -134,11 +124,13 @@ RemoteValue GetPermissoes(CallContext& context, Args& args)
 void registerPurchaseParameters(MethodRegistry& registry)
 {
     registry.add(rdmCompras, QStringLiteral("GetParamCmp"),
-                 {Param::byReference(Kind::String), Kind::String}, GetParamCmp);
+                 {Param::byReference(Kind::String), Kind::String}, GetParamCmp, Effect::ReadsOnly);
     registry.add(rdmLancaSoliCmp, QStringLiteral("GetParCmpSup"), {Kind::String, Kind::String},
-                 GetParCmpSup);
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetParamFilial"), {Kind::String}, GetParamFilial);
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetPermissoes"), {Kind::String}, GetPermissoes);
+                 GetParCmpSup, Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetParamFilial"), {Kind::String}, GetParamFilial,
+                 Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetPermissoes"), {Kind::String}, GetPermissoes,
+                 Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

@@ -80,7 +80,8 @@ DateCriterion readDateCriterion(const RemoteValue& from, const RemoteValue& to, 
 
 QString readApproval(RemoteValue& argument)
 {
-    static const QRegularExpression approvalSet(QStringLiteral("^(_[SNX])+$"));
+    static const QRegularExpression approvalSet(
+        QRegularExpression::anchoredPattern(QStringLiteral("(_[SNX])+")));
     const QString set = readText(argument);
     if (set == noRestriction)
         return set;

@@ -203,15 +203,19 @@ void registerRequisitionFilter(MethodRegistry& registry)
     const Param byReference = Param::byReference(Kind::String);
     registry.add(rdmLancaSoliCmp, QStringLiteral("GetFilialSoli"),
                  withCriteria({Kind::String, byReference, byReference}, Kind::String),
-                 GetFilialSoli);
+                 GetFilialSoli, Effect::ReadsOnly);
     registry.add(rdmLancaSoliCmp, QStringLiteral("GetServSolicita"),
-                 withCriteria({Kind::String}, Kind::String), GetServSolicita);
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetAgruFili"), {}, GetAgruFili);
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetFiliGrupFil"), {Kind::String}, GetFiliGrupFil);
+                 withCriteria({Kind::String}, Kind::String), GetServSolicita, Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetAgruFili"), {}, GetAgruFili,
+                 Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetFiliGrupFil"), {Kind::String}, GetFiliGrupFil,
+                 Effect::ReadsOnly);
     registry.add(rdmLancaSoliCmp, QStringLiteral("GetDestGrupFili"), {Kind::String},
-                 GetDestGrupFili);
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetVd_Gerente"), {Kind::String}, GetVd_Gerente);
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetVdAprovSoliGer"), {}, GetVdAprovSoliGer);
+                 GetDestGrupFili, Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetVd_Gerente"), {Kind::String}, GetVd_Gerente,
+                 Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetVdAprovSoliGer"), {}, GetVdAprovSoliGer,
+                 Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

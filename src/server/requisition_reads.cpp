@@ -143,12 +143,16 @@ RemoteValue GetItemSoli(CallContext& context, Args& args)
 void registerRequisitionReads(MethodRegistry& registry)
 {
     const std::vector<Param> key{Kind::String, Kind::String, Kind::String};
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetSolicita"), key, readByKey(solicita));
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetJustSoli"), key, readByKey(justSoli));
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetMovoPSol"), key, readByKey(movoPSol));
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetSolicita"), key, readByKey(solicita),
+                 Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetJustSoli"), key, readByKey(justSoli),
+                 Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetMovoPSol"), key, readByKey(movoPSol),
+                 Effect::ReadsOnly);
     registry.add(rdmLancaSoliCmp, QStringLiteral("GetDecisionProdutos"), key,
-                 readByKey(decisionProdutos));
-    registry.add(rdmLancaSoliCmp, QStringLiteral("GetItemSoli"), key, GetItemSoli);
+                 readByKey(decisionProdutos), Effect::ReadsOnly);
+    registry.add(rdmLancaSoliCmp, QStringLiteral("GetItemSoli"), key, GetItemSoli,
+                 Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

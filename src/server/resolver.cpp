@@ -91,7 +91,8 @@ struct TablePlan
 // Names go into SQL text, so beyond being declared they must be plain.
 bool isPlainName(const QString& name)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
+    static const QRegularExpression plain(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z_][A-Za-z0-9_]{0,62}")));
     return plain.match(name).hasMatch();
 }
 

@@ -39,12 +39,29 @@ QString databaseUnavailable()
     return QStringLiteral("Banco de dados indisponível. Tente novamente em instantes.");
 }
 
+CallOutcome callWithoutDatabase()
+{
+    return CallOutcome::failed(CallFailure::DatabaseUnavailable, databaseUnavailable());
+}
+
+// "30 segundos", "1 minuto", "15 minutos": how long a locked sign-in waits.
+QString waitText(std::chrono::seconds wait)
+{
+    const qint64 seconds = std::max<qint64>(1, wait.count());
+    if (seconds < 60)
+        return seconds == 1 ? QStringLiteral("1 segundo")
+                            : QStringLiteral("%1 segundos").arg(seconds);
+    const qint64 minutes = (seconds + 59) / 60;
+    return minutes == 1 ? QStringLiteral("1 minuto") : QStringLiteral("%1 minutos").arg(minutes);
+}
+
 } // namespace
 
 Server::Server(ServerOptions options)
     : database_(std::move(options.database)),
-      signer_(options.tokenSecret, options.tokenLifetime, std::move(options.clock)),
-      authenticator_(signer_)
+      signer_(options.tokenSecret, options.tokenLifetime, options.clock),
+      authenticator_(signer_, options.concurrentPasswordChecks),
+      throttle_(options.signInThrottle, std::move(options.clock))
 {
     registerServerInfo();
     registerPurchaseParameters(registry_);
@@ -55,16 +72,44 @@ Server::Server(ServerOptions options)
     registerRequisitionReads(registry_);
 }
 
-fw::SignInResult Server::signIn(const QString& operatorCode, const QString& password)
+// Runs work on the calling thread's connection. A connection that broke
+// while idle (the database restarted) fails on its first statement: it is
+// then reopened and the work, a read, done once more. Throws DatabaseError
+// when the database cannot be reached.
+template <typename Work> auto Server::onConnection(Work work)
 {
     try {
         QSqlDatabase db = database_.connection();
-        return authenticator_.signIn(db, operatorCode, password);
+        return work(db);
+    } catch (const DatabaseError& fault) {
+        qWarning().noquote() << "reopening the database connection:" << fault.what();
+    }
+    database_.discard();
+    QSqlDatabase db = database_.connection();
+    return work(db);
+}
+
+SignInOutcome Server::signIn(const QString& operatorCode, const QString& password,
+                             const QString& address)
+{
+    SignInThrottle::Attempt attempt = throttle_.begin(operatorCode, address);
+    if (!attempt.allowed())
+        return SignInOutcome::failed(
+            SignInFailure::Throttled,
+            QStringLiteral("Muitas tentativas de entrada sem sucesso. Tente novamente em %1.")
+                .arg(waitText(attempt.wait())),
+            attempt.wait());
+    try {
+        SignInOutcome outcome = onConnection(
+            [&](QSqlDatabase& db) { return authenticator_.signIn(db, operatorCode, password); });
+        if (outcome.failure == SignInFailure::None)
+            attempt.succeeded();
+        else if (outcome.failure == SignInFailure::Refused)
+            attempt.failed();
+        return outcome;
     } catch (const DatabaseError& fault) {
         qCritical().noquote() << "sign-in:" << fault.what();
-        fw::SignInResult result;
-        result.error = databaseUnavailable();
-        return result;
+        return SignInOutcome::failed(SignInFailure::DatabaseUnavailable, databaseUnavailable());
     }
 }
 
@@ -82,17 +127,35 @@ CallOutcome Server::execute(const fw::RemoteCall& call, const QString& token)
     if (check.status != TokenCheck::Status::Valid)
         return unauthenticated(check.status);
     try {
-        QSqlDatabase db = database_.connection();
         // Disabling an operator or changing a password ends their sessions here.
-        const TokenCheck session = authenticator_.confirmSession(db, check);
+        const TokenCheck session = onConnection(
+            [&](QSqlDatabase& db) { return authenticator_.confirmSession(db, check); });
         if (session.status != TokenCheck::Status::Valid)
             return unauthenticated(session.status);
-        CallContext context{session.operatorCode, std::move(db)};
-        return registry_.invoke(call, context);
+        std::optional<CallOutcome> outcome = run(call, session.operatorCode);
+        if (!outcome && registry_.effect(call.module, call.method) == Effect::ReadsOnly)
+            outcome = run(call, session.operatorCode);
+        return outcome ? std::move(*outcome) : callWithoutDatabase();
     } catch (const DatabaseError& fault) {
         qCritical().noquote() << call.module + QLatin1Char('.') + call.method << fault.what();
-        return CallOutcome::failed(CallFailure::DatabaseUnavailable, databaseUnavailable());
+        return callWithoutDatabase();
     }
+}
+
+// The call's outcome, or nothing when the connection broke under it; the
+// next connection() then opens a fresh one.
+std::optional<CallOutcome> Server::run(const fw::RemoteCall& call, const QString& operatorCode)
+{
+    {
+        CallContext context{operatorCode, database_.connection()};
+        CallOutcome outcome = registry_.invoke(call, context);
+        if (outcome.failure != CallFailure::MethodFailed || ServerDatabase::reachable(context.db))
+            return outcome;
+    }
+    qWarning().noquote() << call.module + QLatin1Char('.') + call.method
+                         << "lost its database connection";
+    database_.discard();
+    return std::nullopt;
 }
 
 void Server::registerServerInfo()
@@ -103,7 +166,7 @@ void Server::registerServerInfo()
             fw::RemoteValue::Array{QString(serverVersion), database_.config().kindName()});
     };
     for (const QLatin1String module : {rdmLancaSoliCmp, rdmCompras})
-        registry_.add(module, QStringLiteral("GetServerInfo"), {}, serverInfo);
+        registry_.add(module, QStringLiteral("GetServerInfo"), {}, serverInfo, Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

@@ -4,6 +4,7 @@
 #include "server/auth.h"
 #include "server/method_registry.h"
 #include "server/server_database.h"
+#include "server/sign_in_throttle.h"
 
 #include <QByteArray>
 #include <QLatin1String>
@@ -23,6 +24,9 @@ struct ServerOptions
     QByteArray tokenSecret;
     std::chrono::seconds tokenLifetime = std::chrono::hours(8);
     TokenSigner::Clock clock; // empty: the system clock
+    SignInThrottle::Policy signInThrottle;
+    // Each check of a password holds 64 MiB while it runs.
+    int concurrentPasswordChecks = 2;
 };
 
 // The application server, whatever transport reaches it: signs operators in
@@ -35,7 +39,13 @@ public:
     explicit Server(ServerOptions options);
 
     // None of these throws: failures are results with a Portuguese text.
-    fw::SignInResult signIn(const QString& operatorCode, const QString& password);
+    // address: the client's, for throttling; empty in the embedded mode.
+    SignInOutcome signIn(const QString& operatorCode, const QString& password,
+                         const QString& address);
+    fw::SignInResult signIn(const QString& operatorCode, const QString& password)
+    {
+        return signIn(operatorCode, password, QString()).result;
+    }
     // Empty when the token's signature and expiry are good, else the refusal
     // to send back; lets a transport turn away a stranger before reading what
     // it sent. execute() then also checks that the session was not revoked.
@@ -52,10 +62,13 @@ public:
 
 private:
     void registerServerInfo();
+    template <typename Work> auto onConnection(Work work);
+    std::optional<CallOutcome> run(const fw::RemoteCall& call, const QString& operatorCode);
 
     ServerDatabase database_;
     TokenSigner signer_;
     Authenticator authenticator_;
+    SignInThrottle throttle_;
     MethodRegistry registry_;
 };
 

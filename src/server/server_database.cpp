@@ -123,6 +123,19 @@ QSqlDatabase ServerDatabase::connection()
     return open(name);
 }
 
+bool ServerDatabase::reachable(QSqlDatabase& db)
+{
+    QSqlQuery probe(db);
+    return probe.exec(QStringLiteral("SELECT 1")) && probe.next();
+}
+
+void ServerDatabase::discard()
+{
+    const QString name = connectionName();
+    if (QSqlDatabase::contains(name))
+        forget(name);
+}
+
 QString ServerDatabase::connectionName() const
 {
     return QStringLiteral("cmp_server_%1_%2").arg(instance_).arg(threadSerial());
@@ -169,7 +182,8 @@ void ServerDatabase::usePostgresSchema(QSqlDatabase& db)
     if (config_.schema.isEmpty())
         return;
     // An identifier cannot be bound as a parameter: only a plain name is accepted.
-    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
+    static const QRegularExpression plainName(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z_][A-Za-z0-9_]{0,62}")));
     if (!plainName.match(config_.schema).hasMatch())
         throw DatabaseError(
             QStringLiteral("Nome de esquema inválido: %1").arg(config_.schema).toStdString());

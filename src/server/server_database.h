@@ -50,7 +50,7 @@ public:
 
 // The server's database connections. Qt lets a connection be used only by the
 // thread that opened it, so every thread that serves calls gets one of its
-// own, opened on first use and kept until this object goes.
+// own, opened on first use and kept until this object goes or it breaks.
 class ServerDatabase
 {
 public:
@@ -65,6 +65,13 @@ public:
     const DatabaseConfig& config() const { return config_; }
     // The calling thread's connection; throws DatabaseError when it cannot open.
     QSqlDatabase connection();
+    // Whether the connection still reaches the database. Qt keeps calling a
+    // connection open after the server behind it restarted; only a statement
+    // tells.
+    static bool reachable(QSqlDatabase& db);
+    // Closes the calling thread's connection, so that the next connection()
+    // opens a fresh one. Every handle to it must be gone.
+    void discard();
 
 private:
     QString connectionName() const;

@@ -4,6 +4,13 @@
 #include "framework/sql/host_database.h"
 #include "framework/sql/statement_registry.h"
 #include "server/method_registry.h"
+#include "server/requisition_queries.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
 
 namespace cmp::server {
 
@@ -49,6 +56,43 @@ void bind(fw::SqlQuery& query, const fw::DataPacket& params)
                                   .arg(param.Name(), query.Name()));
 }
 
+// The requesting branches the signed-in operator may use.
+QSet<QString> usableBranches(CallContext& context)
+{
+    QSqlQuery query(context.db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT F.CDFILIAL FROM FILIAL F WHERE ") +
+                  operatorMayUse(QStringLiteral("F.CDFILIAL")));
+    const auto [name, value] = signedInOperator(context);
+    query.bindValue(QStringLiteral(":%1").arg(QLatin1String(name)), value);
+    if (!query.exec())
+        throw std::runtime_error(query.lastError().text().toStdString());
+    QSet<QString> branches;
+    while (query.next())
+        branches.insert(query.value(0).toString());
+    return branches;
+}
+
+// A declared statement's rows that name a branch the operator may not use
+// are left out, as every method that lists branches leaves them out.
+fw::DataPacket withoutRestrictedBranches(CallContext& context, fw::DataPacket rows)
+{
+    std::vector<std::size_t> branchColumns;
+    for (const char* column : {"CDFILIAL", "CDFILSOLI"})
+        if (const int index = rows.fieldIndex(QLatin1String(column)); index >= 0)
+            branchColumns.push_back(static_cast<std::size_t>(index));
+    if (branchColumns.empty() || rows.rows.empty())
+        return rows;
+    const QSet<QString> usable = usableBranches(context);
+    std::erase_if(rows.rows, [&](const fw::PacketRow& row) {
+        return std::any_of(branchColumns.begin(), branchColumns.end(), [&](std::size_t column) {
+            const QVariant& branch = row.values[column];
+            return !branch.isNull() && !usable.contains(branch.toString());
+        });
+    });
+    return rows;
+}
+
 } // namespace
 
 void registerStatements(MethodRegistry& registry, fw::StatementRegistry& statements)
@@ -60,10 +104,10 @@ void registerStatements(MethodRegistry& registry, fw::StatementRegistry& stateme
         const QString name = args[0].toString();
         fw::SqlQuery query(name, declaredTexts(statements, name), context.db);
         bind(query, args[1].toPacket());
-        return RemoteValue(query.Open());
+        return RemoteValue(withoutRestrictedBranches(context, query.Open()));
     };
     registry.add(fw::runStatementModule, fw::runStatementMethod, {Kind::String, Kind::Packet},
-                 runStatement);
+                 runStatement, Effect::ReadsOnly);
 }
 
 } // namespace cmp::server

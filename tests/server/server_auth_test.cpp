@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <thread>
+
 namespace cmp::server {
 namespace {
 
@@ -70,11 +73,20 @@ TEST(TokenSigner, shouldRefuseTamperedAndMalformedTokens)
     const QString forgedSignature = withPart(token, 1, QByteArray(32, 'x'));
     const QString shortSignature = withPart(token, 1, QByteArray(16, 'x'));
 
+    // The signature spelled otherwise: unused bits of its last character set, padded
+    const QString signature = token.section(QLatin1Char('.'), 1);
+    QString unusedBits = token;
+    const QString alphabet =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_");
+    unusedBits.back() = alphabet.at(alphabet.indexOf(signature.back()) ^ 1);
+    ASSERT_EQ(signature.size() % 4, 3) << "32 bytes leave two unused bits";
+
     for (const QString& bad :
-         {forgedClaims, forgedSignature, shortSignature, token + QStringLiteral("A"),
-          token + QStringLiteral(".x"), token.section(QLatin1Char('.'), 0, 0), QString(),
-          QStringLiteral("."), QStringLiteral("Bearer"), QStringLiteral("não é um token"),
-          QStringLiteral("%%%.***"), QString(100000, QLatin1Char('A'))}) {
+         {forgedClaims, forgedSignature, shortSignature, unusedBits, token + QStringLiteral("="),
+          token + QStringLiteral("A"), token + QStringLiteral(".x"),
+          token.section(QLatin1Char('.'), 0, 0), QString(), QStringLiteral("."),
+          QStringLiteral("Bearer"), QStringLiteral("não é um token"), QStringLiteral("%%%.***"),
+          QString(100000, QLatin1Char('A'))}) {
         const TokenCheck check = clocked.signer.verify(bad);
         EXPECT_EQ(check.status, Status::Invalid) << bad.left(80).toStdString();
         EXPECT_TRUE(check.operatorCode.isEmpty());
@@ -115,6 +127,124 @@ TEST_P(SignIn, shouldRefuseWithTheSameTextWhoeverIsWrong)
         EXPECT_TRUE(result.token.isEmpty());
     }
 }
+
+// Sign-in with a clock the test moves, to see locks begin and end.
+class ThrottledSignIn : public test::ServerTest
+{
+protected:
+    ServerOptions options() override
+    {
+        ServerOptions options = ServerTest::options();
+        options.clock = [this] { return now; };
+        options.signInThrottle.freeAddressAttempts = 8;
+        return options;
+    }
+
+    // From an address of its own unless one is given, so that only the
+    // operator's failures count.
+    SignInOutcome attempt(const QString& password, const QString& operatorCode = test::testOperator,
+                          QString address = {})
+    {
+        if (address.isEmpty()) {
+            ++attempts_;
+            address = QStringLiteral("10.9.%1.%2").arg(attempts_ / 256).arg(attempts_ % 256);
+        }
+        return server().signIn(operatorCode, password, address);
+    }
+
+    QDateTime now = start;
+
+private:
+    int attempts_ = 0;
+};
+
+QString lockedText(const char* wait)
+{
+    return QStringLiteral("Muitas tentativas de entrada sem sucesso. Tente novamente em %1.")
+        .arg(QLatin1String(wait));
+}
+
+TEST_P(ThrottledSignIn, shouldLockAnOperatorForLongerAfterEachFurtherWrongPassword)
+{
+    // Five wrong passwords are only wrong
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(attempt("errada").failure, SignInFailure::Refused) << i;
+    // then even the right one waits, without a password check, for a time that doubles
+    for (int i = 0; i < 30; ++i) {
+        const SignInOutcome locked = attempt(test::testPassword);
+        EXPECT_EQ(locked.failure, SignInFailure::Throttled);
+        EXPECT_EQ(locked.retryAfter, std::chrono::seconds(2));
+    }
+    EXPECT_EQ(attempt(test::testPassword).result.error, lockedText("2 segundos"));
+    now = now.addSecs(2);
+    EXPECT_EQ(attempt("errada").failure, SignInFailure::Refused);
+    EXPECT_EQ(attempt(test::testPassword).result.error, lockedText("4 segundos"));
+    // from another address too: the lock is the operator's
+    EXPECT_EQ(attempt(test::testPassword, test::testOperator, "10.0.0.2").failure,
+              SignInFailure::Throttled);
+
+    // Once the lock ends, the right password signs in and forgives the failures
+    now = now.addSecs(4);
+    EXPECT_TRUE(attempt(test::testPassword).result.ok);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(attempt("errada").failure, SignInFailure::Refused) << i;
+    EXPECT_TRUE(attempt(test::testPassword).result.ok);
+
+    // Locks grow to a quarter of an hour at most
+    for (int i = 0; i < 20; ++i) {
+        attempt("errada");
+        now = now.addSecs(15 * 60);
+    }
+    EXPECT_EQ(attempt(test::testPassword).result.error, QString());
+}
+
+TEST_P(ThrottledSignIn, shouldLockAnAddressThatTriesOperatorAfterOperator)
+{
+    const QString address = QStringLiteral("10.0.0.1");
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(attempt("errada", QStringLiteral("OPER%1").arg(i), address).failure,
+                  SignInFailure::Refused);
+
+    const SignInOutcome locked = attempt(test::testPassword, test::testOperator, address);
+    EXPECT_EQ(locked.failure, SignInFailure::Throttled);
+    EXPECT_EQ(locked.result.error, lockedText("2 segundos"));
+    EXPECT_TRUE(attempt(test::testPassword, test::testOperator, "10.0.0.2").result.ok)
+        << "other addresses go on";
+    EXPECT_TRUE(server().signIn(test::testOperator, test::testPassword).ok)
+        << "the embedded client has no address";
+}
+
+// The most memory this process held since the last reset, in MiB.
+long peakMemoryMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6)) / 1024;
+    return -1;
+}
+
+TEST_P(ThrottledSignIn, shouldRunAtMostTwoPasswordChecksAtOnce)
+{
+    // Each check holds 64 MiB while it runs; eight come at once, for eight operators
+    attempt("aquece", QStringLiteral("NINGUEM")); // the unknown operators' stand-in hash, made once
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long before = peakMemoryMiB();
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 8; ++i)
+        clients.emplace_back([this, i] {
+            attempt("errada", QStringLiteral("OPER%1").arg(i), QStringLiteral("10.0.1.%1").arg(i));
+        });
+    for (std::thread& client : clients)
+        client.join();
+
+    EXPECT_LT(peakMemoryMiB() - before, 3 * 64) << "two checks and then some, not eight";
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ThrottledSignIn,
+                         ::testing::Values(test::Backend::SQLite, test::Backend::PostgreSQL),
+                         test::backendName);
 
 INSTANTIATE_TEST_SUITE_P(Backends, SignIn,
                          ::testing::Values(test::Backend::SQLite, test::Backend::PostgreSQL),

@@ -171,6 +171,14 @@ TEST_P(FilterOptionsTest, shouldRefuseWhatItCouldNotReadBackAndKeepTheSavedList)
         EXPECT_EQ(outcome.failure, CallFailure::MethodFailed) << r.what;
         EXPECT_FALSE(outcome.reply.error.isEmpty()) << r.what;
     }
+    // An empty list is no saved list, and no fault either
+    fw::DataPacket empty = packet("x", "x");
+    empty.rows.clear();
+    EXPECT_EQ(call(QStringLiteral("SaveFilterOptions"), {"CMP03110", empty}).failure,
+              CallFailure::None);
+    EXPECT_TRUE(call(QStringLiteral("GetFilterOptions"), {"CMP03110"})
+                    .reply.result.toPacket()
+                    .rows.empty());
     // The operator is the signed-in one: there is no argument to name another.
     EXPECT_EQ(call(QStringLiteral("GetFilterOptions"), {"CMP03107", otherOperator}).failure,
               CallFailure::BadArguments);

@@ -273,6 +273,7 @@ TEST_P(RequisitionFilter, shouldRefuseCriteriaItCannotApplyWithTheFiltersOwnWord
         {Filter{.allManagers = restricting}, "Gerente deve ser informado."},
         {Filter{.approval = ""}, "Aprovação deve ser informada."},
         {Filter{.approval = "_S_Q"}, "Aprovação inválida: \"_S_Q\" (use \"T\" ou _S, _N e _X)."},
+        {Filter{.approval = "_S\n"}, "Aprovação inválida: \"_S\n\" (use \"T\" ou _S, _N e _X)."},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(branchesReply(c.filter).at(2).toString(), QString::fromUtf8(c.refusal));

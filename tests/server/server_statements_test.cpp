@@ -1,6 +1,7 @@
 #include "server/statements.h"
 
 #include "db/demo_data.h"
+#include "db/demo_parts.h"
 #include "framework/net/net_connection.h"
 #include "framework/product/product_library.h"
 #include "framework/sql/host_database.h"
@@ -161,7 +162,8 @@ TEST_P(ServerStatements, shouldRefuseUndeclaredNamesAndParametersTheTextLacks)
     const int branches = branchCount();
     const QString token = server().signIn(db::demoOperator, db::demoPassword).token;
     const CallOutcome outcome = server().execute(
-        {fw::runStatementModule, fw::runStatementMethod,
+        {fw::runStatementModule,
+         fw::runStatementMethod,
          {QStringLiteral("DELETE FROM FILIAL"), fw::statementParamsPacket({branch})}},
         token);
     EXPECT_EQ(outcome.failure, CallFailure::MethodFailed);
@@ -169,12 +171,38 @@ TEST_P(ServerStatements, shouldRefuseUndeclaredNamesAndParametersTheTextLacks)
     EXPECT_EQ(branchCount(), branches);
 }
 
+TEST_P(ServerStatements, shouldLeaveOutTheBranchesTheOperatorMayNotUse)
+{
+    // Operator 3 may not use the Rio center's branches (0002, 0007, 0008, 0009)
+    const auto branchCodes = [this](int demoOperator) {
+        const QString token =
+            server().signIn(db::demoOperatorCode(demoOperator), db::demoPassword).token;
+        const CallOutcome outcome = server().execute(
+            {fw::runStatementModule,
+             fw::runStatementMethod,
+             {qryPesqFilSoli,
+              fw::statementParamsPacket({paramOf(QStringLiteral("P_CDFILIAL"), QVariant())})}},
+            token);
+        EXPECT_TRUE(outcome.reply.ok) << outcome.reply.error.toStdString();
+        QStringList codes;
+        for (const QString& line : linesOf(outcome.reply.result.toPacket()))
+            codes << line.left(4);
+        return codes;
+    };
+
+    const QStringList everyBranch = branchCodes(1);
+    EXPECT_EQ(everyBranch.size(), branchCount());
+    QStringList unrestricted = everyBranch;
+    for (const char* restricted : {"0002", "0007", "0008", "0009"})
+        EXPECT_TRUE(unrestricted.removeOne(restricted)) << restricted;
+    EXPECT_EQ(branchCodes(3), unrestricted);
+}
+
 TEST_P(ServerStatements, shouldGiveTheProductDataThroughTheRemoteHost)
 {
     EXPECT_EQ(fw::Dados_Produto(QStringLiteral(" 0101001001 ")),
               (QStringList{"0101001001", "Arroz Agulhinha Tipo 1 kg", "0000000004"}));
-    EXPECT_EQ(fw::Dados_Produto(QStringLiteral("9999999999")),
-              (QStringList{"9999999999", "", ""}));
+    EXPECT_EQ(fw::Dados_Produto(QStringLiteral("9999999999")), (QStringList{"9999999999", "", ""}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ServerStatements,
