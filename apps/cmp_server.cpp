@@ -5,13 +5,12 @@
 #include "server/database_options.h"
 #include "server/http_server.h"
 #include "server/server.h"
+#include "server/stop_signals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
 #include <stdexcept>
 
 namespace {
@@ -29,9 +28,28 @@ const QCommandLineOption
                  "(or environment CMP_TOKEN_SECRET; default: random, tokens die with the process).",
                  "text");
 const QCommandLineOption tokenHoursOption("token-hours", "Hours a session lasts.", "hours", "8");
-const QCommandLineOption threadsOption("threads", "Threads serving calls.", "count", "32");
-const QCommandLineOption maxBodyOption("max-body-mib", "Largest request body, in MiB.", "mib",
-                                       "32");
+const QCommandLineOption threadsOption("threads", "Threads running calls.", "count", "32");
+const QCommandLineOption maxBodyOption("max-body-mib", "Largest call body, in MiB.", "mib", "32");
+const QCommandLineOption
+    headerTimeoutOption("header-timeout",
+                        "Seconds a client has to send a request's head (and TLS handshake).",
+                        "seconds", "5");
+const QCommandLineOption
+    readTimeoutOption("read-timeout",
+                      "Seconds a client has to send a call's body, and to take a reply.", "seconds",
+                      "30");
+const QCommandLineOption maxConnectionsOption("max-connections", "Connections open at once.",
+                                              "count", "1024");
+const QCommandLineOption perAddressOption("max-connections-per-address",
+                                          "Connections open at once from one client address.",
+                                          "count", "256");
+const QCommandLineOption trustedProxyOption(
+    "trusted-proxy", "Reverse proxy whose X-Forwarded-For names the client (repeatable).",
+    "address");
+const QCommandLineOption
+    stopGraceOption("stop-grace",
+                    "Seconds the calls under way get to finish when the server is stopped.",
+                    "seconds", "10");
 
 ServerOptions serverOptions(const QCommandLineParser& parser)
 {
@@ -49,28 +67,23 @@ HttpOptions httpOptions(const QCommandLineParser& parser)
     options.port = numberOption(parser, portOption, 0, 65535);
     options.threads = numberOption(parser, threadsOption, 1, 1024);
     options.maxBodyBytes = std::size_t(numberOption(parser, maxBodyOption, 1, 4096)) << 20;
+    options.headerTimeout = std::chrono::seconds(numberOption(parser, headerTimeoutOption, 1, 300));
+    options.readTimeout = std::chrono::seconds(numberOption(parser, readTimeoutOption, 1, 3600));
+    options.writeTimeout = options.readTimeout;
+    options.maxConnections = numberOption(parser, maxConnectionsOption, 1, 1'000'000);
+    options.maxConnectionsPerAddress = numberOption(parser, perAddressOption, 1, 1'000'000);
+    options.trustedProxies = parser.values(trustedProxyOption);
     options.certificateFile = parser.value(certOption);
     options.keyFile = parser.value(keyOption);
     return options;
-}
-
-sigset_t stopSignals()
-{
-    sigset_t stopping;
-    sigemptyset(&stopping);
-    sigaddset(&stopping, SIGINT);
-    sigaddset(&stopping, SIGTERM);
-    return stopping;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // Blocked before any thread starts, so that every thread inherits the mask
-    // and the signals wait for sigwait below instead of killing mid-call.
-    const sigset_t stopping = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
+    // Before any thread starts, so that every thread inherits the blocked signals.
+    const StopSignals stopSignals;
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("cmp-server"));
@@ -81,7 +94,9 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.addOptions(databaseOptions());
     parser.addOptions({listenOption, portOption, certOption, keyOption, secretOption,
-                       tokenHoursOption, threadsOption, maxBodyOption});
+                       tokenHoursOption, threadsOption, maxBodyOption, headerTimeoutOption,
+                       readTimeoutOption, maxConnectionsOption, perAddressOption, trustedProxyOption,
+                       stopGraceOption});
     parser.process(app);
 
     try {
@@ -89,16 +104,13 @@ int main(int argc, char* argv[])
         cmp::module::DeclareModuleStatements(cmp::fw::declaredStatements());
         Server server(serverOptions(parser));
         const HttpOptions http = httpOptions(parser);
+        const auto grace = std::chrono::seconds(numberOption(parser, stopGraceOption, 0, 3600));
         HttpServer listener(server, http);
         std::printf("cmp-server %s: %s://%s:%d, %s database\n", serverVersion.data(),
                     listener.secure() ? "https" : "http", qPrintable(http.address), listener.port(),
                     qPrintable(server.database().config().kindName()));
         std::fflush(stdout);
-
-        int received = 0;
-        sigwait(&stopping, &received);
-        std::printf("cmp-server: stopping\n");
-        listener.stop();
+        stopSignals.waitAndStop(listener, grace);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "cmp-server: %s\n", error.what());
         return 1;

@@ -1,17 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
 #include <stdexcept>
-#include <thread>
-
-namespace httplib {
-class Server;
-}
 
 namespace cmp::server {
 
@@ -21,15 +16,28 @@ struct HttpOptions
 {
     QString address = QStringLiteral("127.0.0.1");
     int port = 0; // 0: any free port, see HttpServer::port()
-    // Each open client connection holds a thread while it is kept alive, so
-    // the pool is sized for the desktops of a site and idle connections are
-    // let go soon.
+    // Threads that run calls and sign-ins. Waiting for a client's bytes takes
+    // none: slow or idle clients cannot hold them.
     int threads = 32;
-    std::chrono::seconds keepAliveTimeout{2};
+    // Largest /call body; a sign-in body is smaller still
+    // (HttpEndpoints::maxSignInBytes).
     std::size_t maxBodyBytes = std::size_t{32} * 1024 * 1024;
+    // The TLS handshake, and then a whole request head, must arrive within this.
+    std::chrono::seconds headerTimeout{5};
+    // A /call body must arrive, and a reply leave, within these.
     std::chrono::seconds readTimeout{30};
     std::chrono::seconds writeTimeout{30};
-    // Both set: HTTPS with this PEM certificate and key.
+    // An idle connection kept open for the client's next request.
+    std::chrono::seconds keepAliveTimeout{5};
+    // Connections open at once, in all and per client address; beyond them a
+    // new connection is closed as soon as it is accepted. The desktops of an
+    // office may all come from one address, each with a few connections.
+    int maxConnections = 1024;
+    int maxConnectionsPerAddress = 256;
+    // Reverse proxies whose X-Forwarded-For names the client, for the
+    // sign-in throttle; from any other address that header is ignored.
+    QStringList trustedProxies;
+    // Both set: HTTPS with this PEM certificate (chain) and key.
     QString certificateFile;
     QString keyFile;
 };
@@ -41,13 +49,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The application server over HTTP(S) with JSON bodies:
-//   POST /signin  {"operator", "password"}       -> token, or 401
-//   POST /call    Authorization: Bearer <token>  -> the call's reply
-//   GET  /health                                 -> {"ok": true}
-// Every refusal is {"ok": false, "error": "<text>"} with a 4xx status.
-// Serves from construction, on a pool of `threads` threads, until stop() or
-// destruction.
+// The application server over HTTP(S) with JSON bodies (HttpEndpoints).
+// Serves from construction until stop() or destruction.
 class HttpServer
 {
 public:
@@ -57,20 +60,18 @@ public:
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    int port() const { return port_; }
-    bool secure() const { return secure_; }
-    // Waits for the calls in progress to end.
-    void stop();
+    int port() const;
+    bool secure() const;
+    // Stops accepting at once and closes the connections that wait for a
+    // request; the calls under way get until the grace ends to finish and
+    // answer, then every connection closes. True when they all finished in
+    // time; false leaves the late ones running, and then the destructor
+    // waits for them.
+    bool stop(std::chrono::milliseconds grace = {});
 
 private:
-    void bind(const HttpOptions& options);
-    void serve();
-
-    std::unique_ptr<httplib::Server> http_;
-    std::thread listener_;
-    std::atomic<bool> listenerEnded_{false};
-    int port_ = 0;
-    bool secure_ = false;
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace cmp::server

@@ -1,14 +1,13 @@
 #include "server/http_server.h"
 
+#include "db/password_hash.h"
+#include "server/http_test_client.h"
 #include "server/remote_modules.h"
 #include "server/server_fixture.h"
+#include "server/tls_certificate.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
-
-#include <httplib.h>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -17,14 +16,10 @@ namespace {
 
 using Kind = fw::RemoteValue::Kind;
 using Args = std::vector<fw::RemoteValue>;
+using test::HttpAnswer;
+using test::HttpRequest;
 
 constexpr std::size_t maxBodyBytes = 64 * 1024;
-
-struct Answer
-{
-    int status = 0;
-    QJsonObject body;
-};
 
 std::string json(const QJsonObject& object)
 {
@@ -34,6 +29,11 @@ std::string json(const QJsonObject& object)
 std::string callBody(const QString& module, const QString& method, Args args)
 {
     return json(fw::remoteCallToJson({module, method, std::move(args)}));
+}
+
+std::string signInBody(const QString& password)
+{
+    return json({{"operator", test::testOperator}, {"password", password}});
 }
 
 // The server on 127.0.0.1 at a free port, reached with a real HTTP client.
@@ -61,49 +61,38 @@ protected:
         ServerTest::TearDown();
     }
 
-    Answer post(const std::string& path, const std::string& body, const QString& token = {})
+    test::HttpTestClient client() const { return test::HttpTestClient(http_->port()); }
+
+    QString signInOverHttp()
     {
-        httplib::Client client("127.0.0.1", http_->port());
-        httplib::Headers headers;
-        if (!token.isEmpty())
-            headers.emplace("Authorization", "Bearer " + token.toStdString());
-        return answer(client.Post(path.c_str(), headers, body, "application/json"));
+        const HttpAnswer answer = client().post("/signin", signInBody(test::testPassword));
+        EXPECT_EQ(answer.status, 200) << answer.error().toStdString();
+        return answer.body.value(QStringLiteral("token")).toString();
     }
 
-    Answer get(const std::string& path)
+    void changePassword(const QString& password)
     {
-        httplib::Client client("127.0.0.1", http_->port());
-        return answer(client.Get(path.c_str()));
-    }
-
-    Answer signInOverHttp()
-    {
-        return post("/signin",
-                    json({{"operator", test::testOperator}, {"password", test::testPassword}}));
+        QSqlQuery query(server().database().connection());
+        query.prepare(QStringLiteral("UPDATE OPERADOR SET DSSENHAOPER = ? WHERE CDOPERADOR = ?"));
+        query.addBindValue(db::hashPassword(password));
+        query.addBindValue(QString::fromLatin1(test::testOperator));
+        ASSERT_TRUE(query.exec()) << query.lastError().text().toStdString();
     }
 
     HttpServer& http() { return *http_; }
 
 private:
-    static Answer answer(const httplib::Result& result)
-    {
-        if (!result)
-            return {};
-        return {result->status,
-                QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object()};
-    }
-
     std::optional<HttpServer> http_;
 };
 
 TEST_P(HttpCalls, shouldSignInAndCallOverHttp)
 {
-    const Answer health = get("/health");
+    const HttpAnswer health = client().get("/health");
     EXPECT_EQ(health.status, 200);
     EXPECT_TRUE(health.body.value(QStringLiteral("ok")).toBool());
 
-    const Answer signIn = signInOverHttp();
-    ASSERT_EQ(signIn.status, 200);
+    const HttpAnswer signIn = client().post("/signin", signInBody(test::testPassword));
+    ASSERT_EQ(signIn.status, 200) << signIn.error().toStdString();
     EXPECT_TRUE(signIn.body.value(QStringLiteral("ok")).toBool());
     EXPECT_EQ(signIn.body.value(QStringLiteral("operator")).toString(),
               QLatin1String(test::testOperator));
@@ -114,8 +103,8 @@ TEST_P(HttpCalls, shouldSignInAndCallOverHttp)
               QDateTime::currentDateTimeUtc());
     const QString token = signIn.body.value(QStringLiteral("token")).toString();
 
-    const Answer call =
-        post("/call", callBody(rdmCompras, QStringLiteral("GetServerInfo"), {}), token);
+    const HttpAnswer call =
+        client().post("/call", callBody(rdmCompras, QStringLiteral("GetServerInfo"), {}), token);
     ASSERT_EQ(call.status, 200);
     const fw::RemoteReply reply = fw::remoteReplyFromJson(call.body);
     ASSERT_TRUE(reply.ok) << reply.error.toStdString();
@@ -124,40 +113,68 @@ TEST_P(HttpCalls, shouldSignInAndCallOverHttp)
 
 TEST_P(HttpCalls, shouldAnswerEveryRefusalWithStatusAndText)
 {
-    const QString token = signInOverHttp().body.value(QStringLiteral("token")).toString();
+    const QString token = signInOverHttp();
     struct Case
     {
         const char* what;
-        std::string path;
-        std::string body;
-        QString token;
+        HttpRequest request;
         int status;
     };
     const std::string serverInfo = callBody(rdmCompras, "GetServerInfo", {});
-    const std::string wrongPassword =
-        json({{"operator", test::testOperator}, {"password", "errada"}});
     const std::string refused = callBody(rdmLancaSoliCmp, "ExcluirSolicita", {"0001"});
     const std::vector<Case> cases{
-        {"wrong password", "/signin", wrongPassword, {}, 401},
-        {"sign-in without password", "/signin", json({{"operator", test::testOperator}}), {}, 400},
-        {"sign-in not JSON", "/signin", "operator=TESTE01", {}, 400},
-        {"call without token", "/call", serverInfo, {}, 401},
-        {"call with forged token", "/call", serverInfo, token + "x", 401},
-        {"call not JSON", "/call", "{\"module\": ", token, 400},
-        {"call not a call", "/call", json({{"module", 5}}), token, 400},
-        {"unknown method", "/call", callBody(rdmCompras, "GetNada", {}), token, 404},
-        {"wrong arguments", "/call", callBody(rdmCompras, "GetServerInfo", {"0001"}), token, 400},
-        {"method refuses", "/call", refused, token, 200},
-        {"unknown path", "/nada", "{}", token, 404},
-        {"body too large", "/call", std::string(maxBodyBytes + 1, ' '), token, 413},
+        {"wrong password", {"POST", "/signin", signInBody("errada"), {}, {}}, 401},
+        {"sign-in without password",
+         {"POST", "/signin", json({{"operator", test::testOperator}}), {}, {}},
+         400},
+        {"sign-in not JSON", {"POST", "/signin", "operator=TESTE01", {}, {}}, 400},
+        {"sign-in too large", {"POST", "/signin", std::string(5000, ' '), {}, {}}, 413},
+        {"sign-in compressed", {"POST", "/signin", "\x1f\x8b", {}, "gzip"}, 415},
+        {"call without token", {"POST", "/call", serverInfo, {}, {}}, 401},
+        {"call with forged token", {"POST", "/call", serverInfo, token + "x", {}}, 401},
+        {"call not JSON", {"POST", "/call", "{\"module\": ", token, {}}, 400},
+        {"call not a call", {"POST", "/call", json({{"module", 5}}), token, {}}, 400},
+        {"call nested too deep", {"POST", "/call", std::string(100, '['), token, {}}, 400},
+        {"unknown method", {"POST", "/call", callBody(rdmCompras, "GetNada", {}), token, {}}, 404},
+        {"wrong arguments",
+         {"POST", "/call", callBody(rdmCompras, "GetServerInfo", {"0001"}), token, {}},
+         400},
+        {"method refuses", {"POST", "/call", refused, token, {}}, 200},
+        {"unknown path", {"POST", "/nada", "{}", token, {}}, 404},
+        {"served path, other method", {"GET", "/call", {}, token, {}}, 404},
+        {"body too large", {"POST", "/call", std::string(maxBodyBytes + 1, ' '), token, {}}, 413},
     };
     for (const Case& c : cases) {
-        const Answer answer = post(c.path, c.body, c.token);
+        const HttpAnswer answer = client().send(c.request);
         EXPECT_EQ(answer.status, c.status) << c.what;
         EXPECT_FALSE(answer.body.value(QStringLiteral("ok")).toBool(true)) << c.what;
-        EXPECT_FALSE(answer.body.value(QStringLiteral("error")).toString().isEmpty()) << c.what;
+        EXPECT_FALSE(answer.error().isEmpty()) << c.what;
     }
-    EXPECT_EQ(get("/health").status, 200) << "still serving";
+
+    // A head past its size limit
+    test::RawConnection raw(http().port());
+    raw.send("GET /health HTTP/1.1\r\nX-Enchimento: " + std::string(16 * 1024, 'x') + "\r\n\r\n");
+    EXPECT_EQ(test::RawConnection::statusOf(raw.receive(std::chrono::seconds(5))), 431);
+
+    // The token of a session revoked since
+    changePassword(QStringLiteral("outra-senha"));
+    const HttpAnswer revoked = client().post("/call", serverInfo, token);
+    EXPECT_EQ(revoked.status, 401);
+    EXPECT_EQ(revoked.error(), QStringLiteral("Sessão encerrada: entre novamente."));
+    EXPECT_EQ(client().get("/health").status, 200) << "still serving";
+}
+
+TEST_P(HttpCalls, shouldLockSignInAfterRepeatedWrongPasswordsSayingWhenToTryAgain)
+{
+    for (int attempt = 1; attempt <= 5; ++attempt)
+        EXPECT_EQ(client().post("/signin", signInBody("errada")).status, 401) << attempt;
+
+    const HttpAnswer locked = client().post("/signin", signInBody(test::testPassword));
+    EXPECT_EQ(locked.status, 429);
+    EXPECT_EQ(locked.error(), QStringLiteral("Muitas tentativas de entrada sem sucesso. Tente "
+                                             "novamente em %1 segundos.")
+                                  .arg(QString::fromStdString(locked.retryAfter)));
+    EXPECT_GT(std::stoi(locked.retryAfter), 0);
 }
 
 TEST_P(HttpCalls, shouldRefuseToListenWhereItCannot)
@@ -173,29 +190,93 @@ TEST_P(HttpCalls, shouldRefuseToListenWhereItCannot)
         EXPECT_THROW(HttpServer(server(), options), HttpStartError);
 }
 
-TEST_P(HttpCalls, shouldServeHttpsWithAConfiguredCertificate)
+TEST_P(HttpCalls, shouldServeHttpsWithForwardSecrecyOnlyAndWarnOfAnExpiredCertificate)
 {
-    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
-    if (openssl.isEmpty())
-        GTEST_SKIP() << "openssl is needed to make a certificate";
     QTemporaryDir folder;
     HttpOptions options;
     options.certificateFile = folder.filePath(QStringLiteral("cert.pem"));
     options.keyFile = folder.filePath(QStringLiteral("key.pem"));
-    QProcess makeCertificate;
-    makeCertificate.start(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
-                                    "-subj", "/CN=127.0.0.1", "-keyout", options.keyFile, "-out",
-                                    options.certificateFile});
-    ASSERT_TRUE(makeCertificate.waitForFinished() && makeCertificate.exitCode() == 0);
+    ASSERT_TRUE(test::writeCertificate(options.certificateFile, options.keyFile,
+                                       std::chrono::hours(-1), std::chrono::hours(24)));
+    {
+        HttpServer https(server(), options);
+        EXPECT_TRUE(https.secure());
+        EXPECT_EQ(test::HttpTestClient(https.port(), true).get("/health").status, 200);
+        EXPECT_EQ(test::HttpTestClient(https.port(), true, "ECDHE-RSA-AES128-GCM-SHA256")
+                      .get("/health")
+                      .status,
+                  200);
+        for (const char* withoutForwardSecrecy : {"AES128-SHA", "AES256-SHA", "AES128-GCM-SHA256"})
+            EXPECT_EQ(test::HttpTestClient(https.port(), true, withoutForwardSecrecy)
+                          .get("/health")
+                          .status,
+                      0)
+                << withoutForwardSecrecy;
+    }
 
-    HttpServer https(server(), options);
-    httplib::SSLClient client("127.0.0.1", https.port());
-    client.enable_server_certificate_verification(false);
-    const httplib::Result health = client.Get("/health");
-
-    ASSERT_TRUE(health) << httplib::to_string(health.error());
-    EXPECT_EQ(health->status, 200);
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg)
+                warnings << text;
+        });
+    ASSERT_TRUE(test::writeCertificate(options.certificateFile, options.keyFile,
+                                       std::chrono::hours(-48), std::chrono::hours(-24)));
+    {
+        HttpServer expired(server(), options);
+        EXPECT_EQ(test::HttpTestClient(expired.port(), true).get("/health").status, 200)
+            << "an expired certificate is the clients' to refuse";
+    }
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.front().contains("expired on")) << warnings.front().toStdString();
 }
+
+// Sign-in through a reverse proxy on 127.0.0.1, with an address lock after
+// two failures.
+class ProxiedSignIn : public test::ServerTest
+{
+protected:
+    ServerOptions options() override
+    {
+        ServerOptions options = ServerTest::options();
+        options.signInThrottle.freeAddressAttempts = 2;
+        return options;
+    }
+
+    int signInFrom(const HttpServer& http, const char* forwardedFor, const char* operatorCode,
+                   const char* password)
+    {
+        test::RawConnection proxy(http.port());
+        const std::string body = json({{"operator", operatorCode}, {"password", password}});
+        proxy.send("POST /signin HTTP/1.1\r\nHost: cmp\r\nX-Forwarded-For: 192.0.2.9, " +
+                   std::string(forwardedFor) + "\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        return test::RawConnection::statusOf(proxy.receive(std::chrono::seconds(10)));
+    }
+};
+
+TEST_P(ProxiedSignIn, shouldThrottleTheClientsAProxyNamesOnlyWhenTheProxyIsTrusted)
+{
+    HttpOptions trusting;
+    trusting.trustedProxies = {QStringLiteral("127.0.0.1")};
+    const HttpServer behindProxy(server(), trusting);
+    for (const char* stranger : {"NINGUEM1", "NINGUEM2"})
+        EXPECT_EQ(signInFrom(behindProxy, "10.1.1.1", stranger, "x"), 401);
+    EXPECT_EQ(signInFrom(behindProxy, "10.1.1.1", test::testOperator, test::testPassword), 429);
+    EXPECT_EQ(signInFrom(behindProxy, "10.2.2.2", test::testOperator, test::testPassword), 200)
+        << "the proxy's other clients sign in";
+
+    // Without trust the header is the client's word: every request is the peer's
+    const HttpServer direct(server(), HttpOptions{});
+    for (const char* stranger : {"NINGUEM3", "NINGUEM4"})
+        EXPECT_EQ(signInFrom(direct, "10.3.3.3", stranger, "x"), 401);
+    EXPECT_EQ(signInFrom(direct, "10.4.4.4", test::testOperator, test::testPassword), 429);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ProxiedSignIn, ::testing::Values(test::Backend::SQLite),
+                         test::backendName);
 
 INSTANTIATE_TEST_SUITE_P(Backends, HttpCalls,
                          ::testing::Values(test::Backend::SQLite, test::Backend::PostgreSQL),

@@ -72,8 +72,7 @@ protected:
         QSqlDatabase db = server().database().connection();
         db::loadDemoData(db);
         registerSaveRequisition(server().registry());
-        // The pool serves a kept-alive connection on one thread until it goes
-        // idle: fewer threads than clients would keep signed-in clients waiting.
+        // A thread per client, so that all the saves run at the same time.
         server::HttpOptions options;
         options.threads = clientCount;
         http_.emplace(server(), options);
