@@ -21,7 +21,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -203,22 +202,5 @@ private:
     bool connected_ = false;
     bool closedByServer_ = false;
 };
-
-// The most memory this process held (VmHWM), in KiB, since the last reset.
-inline long peakMemoryKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
-// Starts measuring the peak afresh from what the process holds now.
-inline void resetPeakMemory()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 } // namespace cmp::test

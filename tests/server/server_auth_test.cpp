@@ -1,10 +1,10 @@
 #include "server/auth.h"
 
+#include "server/peak_memory.h"
 #include "server/server_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <thread>
 
 namespace cmp::server {
@@ -214,23 +214,12 @@ TEST_P(ThrottledSignIn, shouldLockAnAddressThatTriesOperatorAfterOperator)
         << "the embedded client has no address";
 }
 
-// The most memory this process held since the last reset, in MiB.
-long peakMemoryMiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6)) / 1024;
-    return -1;
-}
-
 TEST_P(ThrottledSignIn, shouldRunAtMostTwoPasswordChecksAtOnce)
 {
     // Each check holds 64 MiB while it runs; eight come at once, for eight operators
     attempt("aquece", QStringLiteral("NINGUEM")); // the unknown operators' stand-in hash, made once
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = peakMemoryMiB();
+    test::resetPeakMemory();
+    const long before = test::peakMemoryKiB();
     std::vector<std::thread> clients;
     for (int i = 0; i < 8; ++i)
         clients.emplace_back([this, i] {
@@ -239,7 +228,7 @@ TEST_P(ThrottledSignIn, shouldRunAtMostTwoPasswordChecksAtOnce)
     for (std::thread& client : clients)
         client.join();
 
-    EXPECT_LT(peakMemoryMiB() - before, 3 * 64) << "two checks and then some, not eight";
+    EXPECT_LT(test::peakMemoryKiB() - before, 3 * 64 * 1024) << "two checks and some, not eight";
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ThrottledSignIn,

@@ -106,6 +106,15 @@ class StopBySignal : public test::ServerTest
 {
 protected:
     QString sqlitePath() { return databaseConfig().sqlitePath; }
+
+    static QString signIn(const test::HttpTestClient& client)
+    {
+        const QJsonObject credentials{{"operator", test::testOperator},
+                                      {"password", test::testPassword}};
+        return client.post("/signin", QJsonDocument(credentials).toJson().toStdString())
+            .body.value("token")
+            .toString();
+    }
 };
 
 TEST_P(StopBySignal, shouldFinishCallsUnderWayDropSlowClientsAndExitCleanly)
@@ -114,14 +123,7 @@ TEST_P(StopBySignal, shouldFinishCallsUnderWayDropSlowClientsAndExitCleanly)
     ServerProcess process(sqlitePath(), 5s);
     ASSERT_GT(process.port(), 0);
     const test::HttpTestClient client(process.port());
-    const QString token =
-        client
-            .post("/signin", QJsonDocument(QJsonObject{{"operator", test::testOperator},
-                                                       {"password", test::testPassword}})
-                                 .toJson()
-                                 .toStdString())
-            .body.value("token")
-            .toString();
+    const QString token = signIn(client);
     ASSERT_FALSE(token.isEmpty());
     test::RawConnection trickler(process.port());
     trickler.send("POST /call HTTP/1.1\r\nHost: cmp\r\n");
@@ -150,14 +152,7 @@ TEST_P(StopBySignal, shouldCloseCallsThatOutlastTheGraceAndStillExitCleanly)
     ServerProcess process(sqlitePath(), 1s);
     ASSERT_GT(process.port(), 0);
     const test::HttpTestClient client(process.port());
-    const QString token =
-        client
-            .post("/signin", QJsonDocument(QJsonObject{{"operator", test::testOperator},
-                                                       {"password", test::testPassword}})
-                                 .toJson()
-                                 .toStdString())
-            .body.value("token")
-            .toString();
+    const QString token = signIn(client);
     test::HttpAnswer answer;
     std::thread call([&] { answer = client.post("/call", sleepCall(60'000), token); });
     std::this_thread::sleep_for(300ms);
