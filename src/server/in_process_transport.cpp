@@ -11,7 +11,11 @@ fw::SignInResult InProcessTransport::signIn(const QString& operatorCode, const Q
 
 fw::RemoteReply InProcessTransport::call(const fw::RemoteCall& call, const QString& token)
 {
-    return server_.dispatch(call, token);
+    CallOutcome outcome = server_.execute(call, token);
+    // What the HTTP transport reads from the 401 status.
+    if (outcome.failure == CallFailure::Unauthenticated)
+        outcome.reply.failureKind = fw::FailureKind::SessionEnded;
+    return std::move(outcome.reply);
 }
 
 } // namespace cmp::server

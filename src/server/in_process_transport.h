@@ -6,8 +6,11 @@ namespace cmp::server {
 
 class Server;
 
-// The embedded mode: the client's calls run in its own process, on the
-// calling thread, with no network between.
+// The embedded mode: the client's calls run in its own process, with no
+// network between, on the thread that calls (TNetConnection's call thread,
+// off the GUI thread; the server keeps a database connection per thread).
+// A failure has the kind the HTTP transport would give it: an unknown or
+// expired token ends the session; otherwise the kind the server set.
 class InProcessTransport : public fw::Transport
 {
 public:
