@@ -108,6 +108,7 @@ std::optional<QString> SignInDialog::askPasswordAgain(const fw::PasswordPrompt& 
     dialog.server_->setEnabled(false);
     dialog.operator_->setEnabled(false);
     dialog.fields_->setRowVisible(dialog.branch_, false);
+    dialog.setMinimumWidth(360); // the reason on one line
     if (!prompt.label.isEmpty())
         dialog.showError(prompt.label);
     if (dialog.exec() != QDialog::Accepted)
