@@ -4,6 +4,27 @@
 
 namespace cmp::server {
 
+namespace {
+
+// The kind the HTTP transport reads from the status the same failure gets.
+fw::FailureKind failureKindOf(CallFailure failure)
+{
+    switch (failure) {
+    case CallFailure::Unauthenticated:
+        return fw::FailureKind::SessionEnded;
+    case CallFailure::DatabaseUnavailable:
+        return fw::FailureKind::Unreachable;
+    case CallFailure::None:
+    case CallFailure::UnknownMethod:
+    case CallFailure::BadArguments:
+    case CallFailure::MethodFailed:
+        break;
+    }
+    return fw::FailureKind::Refused;
+}
+
+} // namespace
+
 fw::SignInResult InProcessTransport::signIn(const QString& operatorCode, const QString& password)
 {
     return server_.signIn(operatorCode, password);
@@ -12,9 +33,7 @@ fw::SignInResult InProcessTransport::signIn(const QString& operatorCode, const Q
 fw::RemoteReply InProcessTransport::call(const fw::RemoteCall& call, const QString& token)
 {
     CallOutcome outcome = server_.execute(call, token);
-    // What the HTTP transport reads from the 401 status.
-    if (outcome.failure == CallFailure::Unauthenticated)
-        outcome.reply.failureKind = fw::FailureKind::SessionEnded;
+    outcome.reply.failureKind = failureKindOf(outcome.failure);
     return std::move(outcome.reply);
 }
 

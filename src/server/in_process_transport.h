@@ -9,8 +9,9 @@ class Server;
 // The embedded mode: the client's calls run in its own process, with no
 // network between, on the thread that calls (TNetConnection's call thread,
 // off the GUI thread; the server keeps a database connection per thread).
-// A failure has the kind the HTTP transport would give it: an unknown or
-// expired token ends the session; otherwise the kind the server set.
+// A failure has the kind the HTTP transport would give it: an unknown,
+// expired or revoked token ends the session, an unreachable database makes
+// the server unreachable, anything else is a refusal.
 class InProcessTransport : public fw::Transport
 {
 public:

@@ -1,6 +1,7 @@
 // The client's calls through the real transports, embedded and HTTP, as a
 // screen makes them: what a failure means, a session the server ended, a
 // server that goes away, and a window that keeps painting while it works.
+#include "db/password_hash.h"
 #include "framework/net/net_connection.h"
 #include "framework/ui/scripted_ui_port.h"
 #include "server/http_server.h"
@@ -11,6 +12,9 @@
 
 #include <QPushButton>
 #include <QSemaphore>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -44,7 +48,7 @@ protected:
         if (IsSkipped())
             return;
         addMethods(server());
-        startHttp(server(), 0);
+        startHttp(server(), port_);
         fw::TNetConnection::SetEmbeddedTransport(std::make_shared<InProcessTransport>(server()));
         previousPort_ = fw::SetUiPort(&ui);
     }
@@ -55,7 +59,7 @@ protected:
         fw::TNetConnection::SignOut();
         fw::TNetConnection::SetEmbeddedTransport(nullptr);
         http_.reset();
-        restarted_.reset();
+        others_.clear();
         ServerTest::TearDown();
     }
 
@@ -95,18 +99,35 @@ protected:
         http_.emplace(target, options);
     }
 
-    // The server stops, and starts again on the same port with another token
-    // secret: every token it gave before is void.
-    void restartWithAnotherSecret(const std::function<void()>& whileStopped)
+    // The HTTP server goes away; its port stays free for the next one.
+    void stopHttp()
     {
-        const int port = http_->port();
+        port_ = http_->port();
         http_.reset();
-        whileStopped();
-        ServerOptions options = this->options();
-        options.tokenSecret = QByteArray(32, 'b');
-        restarted_.emplace(std::move(options));
-        addMethods(*restarted_);
-        startHttp(*restarted_, port);
+    }
+
+    // Another server, by both routes from now on; the embedded route reaches
+    // it after a connection's Reconnect, as after a restart of the client.
+    Server& serveFromAnother(ServerOptions options)
+    {
+        Server& another = *others_.emplace_back(std::make_unique<Server>(std::move(options)));
+        addMethods(another);
+        if (http_)
+            stopHttp();
+        startHttp(another, port_);
+        fw::TNetConnection::SetEmbeddedTransport(std::make_shared<InProcessTransport>(another));
+        return another;
+    }
+
+    // A column of the test operator's row.
+    void setOperator(const QString& column, const QString& value)
+    {
+        QSqlQuery query(server().database().connection());
+        query.prepare(
+            QStringLiteral("UPDATE OPERADOR SET %1 = ? WHERE CDOPERADOR = ?").arg(column));
+        query.addBindValue(value);
+        query.addBindValue(QString::fromLatin1(test::testOperator));
+        ASSERT_TRUE(query.exec()) << query.lastError().text().toStdString();
     }
 
     // A connection by the route, signed in as the test operator.
@@ -142,7 +163,8 @@ protected:
 private:
     std::atomic<qint64> secondsLater_{0};
     std::optional<HttpServer> http_;
-    std::optional<Server> restarted_;
+    int port_ = 0;
+    std::vector<std::unique_ptr<Server>> others_;
     fw::UiPort* previousPort_ = nullptr;
 };
 
@@ -189,16 +211,47 @@ TEST_P(ClientCalls, shouldNeverRepeatARefusalNorRunACallWhosePasswordPromptWasCa
     EXPECT_EQ(ui.texts(UiEventKind::Password).size(), 2);
 }
 
+TEST_P(ClientCalls, shouldSignInAgainAfterThePasswordChangedAndEndTheCallOnceTheOperatorIsDisabled)
+{
+    static const QString newHash = db::hashPassword(QStringLiteral("nova-senha"));
+    static const QString oldHash = db::hashPassword(test::testPassword);
+    for (const Route route : routes) {
+        const auto netCompras = connect(route);
+        runs_ = 0;
+        setOperator(QStringLiteral("DSSENHAOPER"), newHash);
+        ui.typePasswordNext(test::testPassword);
+        ui.typePasswordNext(QStringLiteral("nova-senha"));
+        const RemoteReply renewed = netCompras->Call(QStringLiteral("Conta"));
+        ASSERT_TRUE(renewed.ok) << route << ": " << renewed.error.toStdString();
+
+        setOperator(QStringLiteral("IDATIVOOPER"), QStringLiteral("N"));
+        ui.typePasswordNext(QStringLiteral("nova-senha"));
+        ui.cancelNext();
+        EXPECT_TRUE(netCompras->Call(QStringLiteral("Conta")).sessionEnded()) << route;
+        EXPECT_EQ(runs_, 1) << route;
+
+        setOperator(QStringLiteral("DSSENHAOPER"), oldHash);
+        setOperator(QStringLiteral("IDATIVOOPER"), QStringLiteral("S"));
+    }
+    EXPECT_EQ(promptReasons(),
+              QStringList(8, QStringLiteral("Sessão encerrada: entre novamente.")));
+    EXPECT_EQ(ui.texts(UiEventKind::Error),
+              QStringList(4, QStringLiteral("Operador ou senha inválidos.")));
+}
+
 TEST_P(ClientCalls, shouldReachARestartedServerAfterReconnectAndSignInAgainThere)
 {
     const auto netCompras = connect(Route::Http);
-    restartWithAnotherSecret([&] {
-        const RemoteReply reply = netCompras->Call(QStringLiteral("Conta"));
-        EXPECT_TRUE(reply.unreachable()) << reply.error.toStdString();
-        EXPECT_TRUE(reply.error.startsWith("Não foi possível conectar ao servidor de aplicação"))
-            << reply.error.toStdString();
-        EXPECT_FALSE(netCompras->Reconnect());
-    });
+    stopHttp();
+    const RemoteReply stopped = netCompras->Call(QStringLiteral("Conta"));
+    EXPECT_TRUE(stopped.unreachable()) << stopped.error.toStdString();
+    EXPECT_TRUE(stopped.error.startsWith("Não foi possível conectar ao servidor de aplicação"))
+        << stopped.error.toStdString();
+    EXPECT_FALSE(netCompras->Reconnect());
+
+    ServerOptions restarted = options();
+    restarted.tokenSecret = QByteArray(32, 'b'); // every token given before is void
+    serveFromAnother(std::move(restarted));
     ASSERT_TRUE(netCompras->Reconnect());
     ui.typePasswordNext(test::testPassword);
 
@@ -207,6 +260,31 @@ TEST_P(ClientCalls, shouldReachARestartedServerAfterReconnectAndSignInAgainThere
     ASSERT_TRUE(reply.ok) << reply.error.toStdString();
     EXPECT_EQ(runs_, 1);
     EXPECT_EQ(promptReasons(), QStringList{"Sessão inválida. Entre novamente."});
+}
+
+TEST_P(ClientCalls, shouldTellAServerWhoseDatabaseIsDownIsUnreachable)
+{
+    if (GetParam() != test::Backend::SQLite)
+        GTEST_SKIP() << "the database that goes is a SQLite file of its own on either backend";
+    std::vector<std::unique_ptr<fw::TNetConnection>> connections;
+    for (const Route route : routes)
+        connections.push_back(connect(route));
+    // A server whose database goes once it started: no thread of the calls
+    // can open its connection.
+    auto folder = std::make_unique<QTemporaryDir>();
+    ServerOptions options = this->options();
+    options.database = DatabaseConfig::sqlite(folder->filePath(QStringLiteral("cmp.sqlite")));
+    serveFromAnother(std::move(options));
+    folder.reset();
+
+    for (const auto& netCompras : connections) {
+        ASSERT_TRUE(netCompras->Reconnect());
+        const RemoteReply reply = netCompras->Call(QStringLiteral("Conta"));
+        EXPECT_TRUE(reply.unreachable()) << netCompras->WebURL().toStdString();
+        EXPECT_EQ(reply.error, "Banco de dados indisponível. Tente novamente em instantes.");
+    }
+    EXPECT_EQ(runs_, 0);
+    EXPECT_TRUE(ui.events().empty());
 }
 
 class Canvas : public QWidget
