@@ -1,6 +1,7 @@
 #include "server/auth.h"
 
 #include "db/password_hash.h"
+#include "server/server_database.h"
 
 #include <QDebug>
 #include <QJsonDocument>
@@ -19,6 +20,9 @@ namespace {
 
 constexpr auto base64url = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
 constexpr qsizetype nonceBytes = 16;
+constexpr qsizetype sealBytes = 16;
+// Keeps the password seal's digests apart from the token signatures.
+constexpr char sealContext[] = "cmp-password-seal:";
 // Far beyond any token this server issues; longer input is refused unread.
 constexpr qsizetype maximumTokenLength = 1024;
 
@@ -54,15 +58,15 @@ struct OperatorRow
     QString passwordHash;
 };
 
-std::optional<OperatorRow> findOperator(QSqlDatabase& db, const QString& operatorCode)
+// An inactive operator is not found, like an unknown one.
+std::optional<OperatorRow> findActiveOperator(QSqlDatabase& db, const QString& operatorCode)
 {
     QSqlQuery query(db);
-    // An inactive operator is refused like an unknown one.
     query.prepare(QStringLiteral("SELECT NMOPERADOR, DSSENHAOPER FROM OPERADOR "
                                  "WHERE CDOPERADOR = :P_CDOPERADOR AND IDATIVOOPER = 'S'"));
     query.bindValue(QStringLiteral(":P_CDOPERADOR"), operatorCode);
     if (!query.exec())
-        throw std::runtime_error(query.lastError().text().toStdString());
+        throw DatabaseError(query.lastError().text().toStdString());
     if (!query.next())
         return std::nullopt;
     return OperatorRow{query.value(0).toString(), query.value(1).toString()};
@@ -101,7 +105,7 @@ TokenSigner::~TokenSigner()
     sodium_memzero(key_.data(), key_.size());
 }
 
-IssuedToken TokenSigner::issue(const QString& operatorCode) const
+IssuedToken TokenSigner::issue(const QString& operatorCode, const QString& passwordHash) const
 {
     QByteArray nonce(nonceBytes, Qt::Uninitialized);
     randombytes_buf(nonce.data(), static_cast<size_t>(nonce.size()));
@@ -109,6 +113,7 @@ IssuedToken TokenSigner::issue(const QString& operatorCode) const
     const QJsonObject claims{
         {QStringLiteral("op"), operatorCode},
         {QStringLiteral("exp"), expiry},
+        {QStringLiteral("pw"), QString::fromLatin1(seal(passwordHash).toBase64(base64url))},
         {QStringLiteral("nonce"), QString::fromLatin1(nonce.toBase64(base64url))}};
     const QByteArray payload =
         QJsonDocument(claims).toJson(QJsonDocument::Compact).toBase64(base64url);
@@ -139,11 +144,19 @@ TokenCheck TokenSigner::verify(const QString& token) const
     const QJsonObject claims = json ? QJsonDocument::fromJson(*json).object() : QJsonObject();
     const QString operatorCode = claims.value(QStringLiteral("op")).toString();
     const QJsonValue expiry = claims.value(QStringLiteral("exp"));
-    if (operatorCode.isEmpty() || !expiry.isDouble())
+    const std::optional<QByteArray> passwordSeal =
+        fromBase64url(claims.value(QStringLiteral("pw")).toString().toLatin1());
+    if (operatorCode.isEmpty() || !expiry.isDouble() || !passwordSeal ||
+        passwordSeal->size() != sealBytes)
         return invalid;
     if (now().toSecsSinceEpoch() >= expiry.toInteger())
-        return {TokenCheck::Status::Expired, {}};
-    return {TokenCheck::Status::Valid, operatorCode};
+        return {TokenCheck::Status::Expired, {}, {}};
+    return {TokenCheck::Status::Valid, operatorCode, *passwordSeal};
+}
+
+QByteArray TokenSigner::seal(const QString& passwordHash) const
+{
+    return mac(sealContext + passwordHash.toUtf8()).left(sealBytes);
 }
 
 QByteArray TokenSigner::mac(const QByteArray& payload) const
@@ -165,14 +178,14 @@ fw::SignInResult Authenticator::signIn(QSqlDatabase& db, const QString& operator
     if (operatorCode.isEmpty() || password.isEmpty())
         return refused(wrongCredentials());
     try {
-        const std::optional<OperatorRow> row = findOperator(db, operatorCode);
+        const std::optional<OperatorRow> row = findActiveOperator(db, operatorCode);
         if (!row) {
             spendVerification(password);
             return refused(wrongCredentials());
         }
         if (!db::verifyPassword(row->passwordHash, password))
             return refused(wrongCredentials());
-        const IssuedToken issued = signer_.issue(operatorCode);
+        const IssuedToken issued = signer_.issue(operatorCode, row->passwordHash);
         fw::SignInResult result;
         result.ok = true;
         result.token = issued.token;
@@ -184,6 +197,18 @@ fw::SignInResult Authenticator::signIn(QSqlDatabase& db, const QString& operator
         qCritical().noquote() << "sign-in of" << operatorCode << "failed:" << fault.what();
         return refused(QStringLiteral("Não foi possível validar o operador. Tente novamente."));
     }
+}
+
+TokenCheck Authenticator::confirmSession(QSqlDatabase& db, TokenCheck check) const
+{
+    if (check.status != TokenCheck::Status::Valid)
+        return check;
+    const std::optional<OperatorRow> row = findActiveOperator(db, check.operatorCode);
+    // Seals are equal-length digests; comparing them in constant time costs nothing.
+    if (!row || sodium_memcmp(signer_.seal(row->passwordHash).constData(),
+                              check.passwordSeal.constData(), sealBytes) != 0)
+        return {TokenCheck::Status::Revoked, {}, {}};
+    return check;
 }
 
 } // namespace cmp::server

@@ -34,16 +34,20 @@ struct TokenCheck
     {
         Valid,
         Expired,
-        Invalid
+        Invalid,
+        Revoked // well signed, but the operator was disabled or changed password since
     };
 
     Status status = Status::Invalid;
-    QString operatorCode; // set when Valid
+    QString operatorCode;    // set when Valid
+    QByteArray passwordSeal; // set when Valid: see TokenSigner::seal
 };
 
 // Signed, self-contained session tokens: base64url(payload) "." base64url(HMAC-SHA256).
-// The payload names the operator, the expiry and a random nonce, so servers
-// sharing the secret accept each other's tokens without shared state.
+// The payload names the operator, the expiry, a seal of the operator's
+// password hash and a random nonce, so servers sharing the secret accept each
+// other's tokens without shared state; the seal lets them end a session when
+// the password changes.
 class TokenSigner
 {
 public:
@@ -60,8 +64,14 @@ public:
 
     static constexpr qsizetype minimumSecretLength = 16;
 
-    IssuedToken issue(const QString& operatorCode) const;
+    // passwordHash: the operator's stored hash, sealed into the token.
+    IssuedToken issue(const QString& operatorCode, const QString& passwordHash) const;
+    // Signature and expiry only; whether the operator may still work is
+    // Authenticator::confirmSession's to say.
     TokenCheck verify(const QString& token) const;
+    // A keyed digest of a stored password hash: equal seals, same password
+    // hash. It reveals nothing of the hash to the token's holder.
+    QByteArray seal(const QString& passwordHash) const;
 
 private:
     QByteArray mac(const QByteArray& payload) const;
@@ -82,6 +92,10 @@ public:
     // Never throws: a refusal or a database failure is a result with a text.
     fw::SignInResult signIn(QSqlDatabase& db, const QString& operatorCode,
                             const QString& password) const;
+    // A valid check stays valid while its operator is active with the same
+    // password; otherwise it becomes Revoked. Throws DatabaseError when the
+    // operator cannot be read.
+    TokenCheck confirmSession(QSqlDatabase& db, TokenCheck check) const;
 
 private:
     const TokenSigner& signer_;

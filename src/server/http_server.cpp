@@ -62,6 +62,8 @@ int httpStatus(CallFailure failure)
         return 404;
     case CallFailure::BadArguments:
         return 400;
+    case CallFailure::DatabaseUnavailable:
+        return 503;
     case CallFailure::None:
     case CallFailure::MethodFailed:
         break;

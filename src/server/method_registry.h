@@ -58,7 +58,8 @@ enum class CallFailure
     Unauthenticated,
     UnknownMethod,
     BadArguments,
-    MethodFailed
+    MethodFailed,
+    DatabaseUnavailable
 };
 
 struct CallOutcome

@@ -15,17 +15,28 @@ namespace cmp::server {
 
 namespace {
 
+QString sessionRefusal(TokenCheck::Status status)
+{
+    switch (status) {
+    case TokenCheck::Status::Expired:
+        return QStringLiteral("Sessão expirada. Entre novamente.");
+    case TokenCheck::Status::Revoked:
+        return QStringLiteral("Sessão encerrada: entre novamente.");
+    case TokenCheck::Status::Valid:
+    case TokenCheck::Status::Invalid:
+        break;
+    }
+    return QStringLiteral("Sessão inválida. Entre novamente.");
+}
+
 CallOutcome unauthenticated(TokenCheck::Status status)
 {
-    return CallOutcome::failed(CallFailure::Unauthenticated,
-                               status == TokenCheck::Status::Expired
-                                   ? QStringLiteral("Sessão expirada. Entre novamente.")
-                                   : QStringLiteral("Sessão inválida. Entre novamente."));
+    return CallOutcome::failed(CallFailure::Unauthenticated, sessionRefusal(status));
 }
 
 QString databaseUnavailable()
 {
-    return QStringLiteral("Banco de dados indisponível. Tente novamente.");
+    return QStringLiteral("Banco de dados indisponível. Tente novamente em instantes.");
 }
 
 } // namespace
@@ -71,11 +82,16 @@ CallOutcome Server::execute(const fw::RemoteCall& call, const QString& token)
     if (check.status != TokenCheck::Status::Valid)
         return unauthenticated(check.status);
     try {
-        CallContext context{check.operatorCode, database_.connection()};
+        QSqlDatabase db = database_.connection();
+        // Disabling an operator or changing a password ends their sessions here.
+        const TokenCheck session = authenticator_.confirmSession(db, check);
+        if (session.status != TokenCheck::Status::Valid)
+            return unauthenticated(session.status);
+        CallContext context{session.operatorCode, std::move(db)};
         return registry_.invoke(call, context);
     } catch (const DatabaseError& fault) {
         qCritical().noquote() << call.module + QLatin1Char('.') + call.method << fault.what();
-        return CallOutcome::failed(CallFailure::MethodFailed, databaseUnavailable());
+        return CallOutcome::failed(CallFailure::DatabaseUnavailable, databaseUnavailable());
     }
 }
 

@@ -36,8 +36,9 @@ public:
 
     // None of these throws: failures are results with a Portuguese text.
     fw::SignInResult signIn(const QString& operatorCode, const QString& password);
-    // Empty when the token is good, else the refusal to send back; lets a
-    // transport turn away a stranger before reading what it sent.
+    // Empty when the token's signature and expiry are good, else the refusal
+    // to send back; lets a transport turn away a stranger before reading what
+    // it sent. execute() then also checks that the session was not revoked.
     std::optional<CallOutcome> refuseToken(const QString& token) const;
     CallOutcome execute(const fw::RemoteCall& call, const QString& token);
     fw::RemoteReply dispatch(const fw::RemoteCall& call, const QString& token)

@@ -11,6 +11,7 @@ using Status = TokenCheck::Status;
 
 const QByteArray secret("um segredo compartilhado pelos servidores");
 const QDateTime start(QDate(2026, 12, 7), QTime(8, 0), Qt::UTC);
+const QString storedHash = QStringLiteral("$argon2id$v=19$m=65536,t=2,p=1$c2FsdA$aGFzaA");
 
 // A signer whose clock the test moves.
 struct ClockedSigner
@@ -33,7 +34,7 @@ QString withPart(const QString& token, int part, const QByteArray& replacement)
 TEST(TokenSigner, shouldVouchForTheOperatorUntilTheTokenExpires)
 {
     ClockedSigner clocked;
-    const IssuedToken issued = clocked.signer.issue(QStringLiteral("0001"));
+    const IssuedToken issued = clocked.signer.issue(QStringLiteral("0001"), storedHash);
     EXPECT_EQ(issued.expiresAt, start.addSecs(8 * 3600));
 
     for (const auto& [elapsed, status] : std::vector<std::pair<int, Status>>{
@@ -51,7 +52,7 @@ TEST(TokenSigner, shouldAcceptTokensOfAnotherServerWithTheSameSecretOnly)
     ClockedSigner sameSecret;
     ClockedSigner otherSecret(QByteArray("outro segredo, de outra instalação"));
     TokenSigner randomSecret(QByteArray{});
-    const QString token = issuer.signer.issue(QStringLiteral("0001")).token;
+    const QString token = issuer.signer.issue(QStringLiteral("0001"), storedHash).token;
 
     EXPECT_EQ(sameSecret.signer.verify(token).status, Status::Valid);
     EXPECT_EQ(otherSecret.signer.verify(token).status, Status::Invalid);
@@ -62,7 +63,7 @@ TEST(TokenSigner, shouldAcceptTokensOfAnotherServerWithTheSameSecretOnly)
 TEST(TokenSigner, shouldRefuseTamperedAndMalformedTokens)
 {
     ClockedSigner clocked;
-    const QString token = clocked.signer.issue(QStringLiteral("0001")).token;
+    const QString token = clocked.signer.issue(QStringLiteral("0001"), storedHash).token;
     const QString forgedClaims =
         withPart(token, 0,
                  QByteArray(R"({"op":"ADMIN","exp":4102444800,"nonce":"AAAAAAAAAAAAAAAAAAAAAA"})"));

@@ -1,9 +1,11 @@
 #include "server/server.h"
 
+#include "db/password_hash.h"
 #include "server/in_process_transport.h"
 #include "server/remote_modules.h"
 #include "server/server_fixture.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,45 @@ TEST_P(ServerCalls, shouldRunEveryCallAsTheOperatorOfTheTokenWhileItLasts)
     const fw::RemoteReply expired = transport.call(whoAmI, session.token);
     EXPECT_FALSE(expired.ok);
     EXPECT_EQ(expired.error, QStringLiteral("Sessão expirada. Entre novamente."));
+}
+
+TEST_P(ServerCalls, shouldEndSessionsWhenTheOperatorIsDisabledOrChangesPassword)
+{
+    InProcessTransport transport(server());
+    const fw::RemoteCall serverInfo{rdmCompras, QStringLiteral("GetServerInfo"), {}};
+    const auto update = [this](const QString& assignment, const QVariant& value) {
+        QSqlQuery query(server().database().connection());
+        query.prepare(
+            QStringLiteral("UPDATE OPERADOR SET %1 = ? WHERE CDOPERADOR = ?").arg(assignment));
+        query.addBindValue(value);
+        query.addBindValue(QString::fromLatin1(test::testOperator));
+        ASSERT_TRUE(query.exec()) << query.lastError().text().toStdString();
+    };
+    const auto refusal = [&](const QString& token) {
+        const CallOutcome outcome = server().execute(serverInfo, token);
+        EXPECT_EQ(outcome.failure,
+                  outcome.reply.ok ? CallFailure::None : CallFailure::Unauthenticated);
+        return outcome.reply.error;
+    };
+
+    // Sessions live on while the operator keeps their password
+    const QString first = transport.signIn(test::testOperator, test::testPassword).token;
+    const QString second = transport.signIn(test::testOperator, test::testPassword).token;
+    EXPECT_TRUE(transport.call(serverInfo, first).ok);
+
+    // A new password ends every session signed in with the old one
+    update(QStringLiteral("DSSENHAOPER"), db::hashPassword(QStringLiteral("nova-senha")));
+    for (const QString& token : {first, second})
+        EXPECT_EQ(refusal(token), QStringLiteral("Sessão encerrada: entre novamente."));
+    const QString renewed =
+        transport.signIn(test::testOperator, QStringLiteral("nova-senha")).token;
+    EXPECT_EQ(refusal(renewed), QString());
+
+    // Disabling the operator ends the new session too, over the client's transport as well
+    update(QStringLiteral("IDATIVOOPER"), QStringLiteral("N"));
+    EXPECT_EQ(refusal(renewed), QStringLiteral("Sessão encerrada: entre novamente."));
+    EXPECT_EQ(transport.call(serverInfo, renewed).error,
+              QStringLiteral("Sessão encerrada: entre novamente."));
 }
 
 TEST_P(ServerCalls, shouldServeManyThreadsEachOnItsOwnConnection)

@@ -4,6 +4,7 @@
 #include "framework/core/abort.h"
 #include "framework/forms/form.h"
 #include "ui/qt/form_view.h"
+#include "ui/qt/shell/sign_in_dialog.h"
 #include "ui/qt/ui_dialogs.h"
 
 #include <QApplication>
@@ -476,6 +477,9 @@ std::optional<fw::SearchInput> QtUiPort::askSearch(const fw::SearchRequest& requ
 
 std::optional<QString> QtUiPort::askPassword(const fw::PasswordPrompt& prompt)
 {
+    const ProgressPause pause(state_->busy.get());
+    if (prompt.purpose == fw::PasswordPurpose::SignInAgain)
+        return SignInDialog::askPasswordAgain(prompt, dialogParent());
     return execPasswordDialog(prompt, dialogParent());
 }
 
