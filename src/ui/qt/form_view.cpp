@@ -1,7 +1,6 @@
 // ui/qt/form_view.cpp
 #include "ui/qt/form_view.h"
 
-#include "framework/core/abort.h"
 #include "framework/core/edit_mask.h"
 #include "framework/core/formats.h"
 #include "framework/forms/buttons.h"
@@ -12,6 +11,7 @@
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
 #include "ui/qt/grid_widgets.h"
+#include "ui/qt/user_action.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -422,7 +422,7 @@ struct FormView::Bindings : public QObject
     {
         if (!attached)
             return;
-        form.userType(control.Name(), text);
+        runFromWidget([&] { form.userType(control.Name(), text); });
         afterAction(control, Property::Text);
     }
 
@@ -430,7 +430,7 @@ struct FormView::Bindings : public QObject
     {
         if (!attached)
             return;
-        form.userClick(control.Name());
+        runFromWidget([&] { form.userClick(control.Name()); });
         afterAction(control, shown);
     }
 
@@ -453,7 +453,8 @@ struct FormView::Bindings : public QObject
         if (control.Focused())
             return;
         inFocusIn = true;
-        const bool reached = form.userFocus(control.Name());
+        bool reached = false;
+        runFromWidget([&] { reached = form.userFocus(control.Name()); });
         inFocusIn = false;
         // A refusal to leave the former control keeps the focus there.
         if (attached && (!reached || !control.Focused()))
@@ -471,7 +472,7 @@ struct FormView::Bindings : public QObject
             code = Qt::Key_Tab;
             shift |= Qt::ShiftModifier;
         }
-        form.userKey(control.Name(), code, shift);
+        runFromWidget([&] { form.userKey(control.Name(), code, shift); });
         return true;
     }
 
@@ -535,7 +536,7 @@ struct FormView::Bindings : public QObject
         QObject::connect(&action, &QAction::triggered, this, [this, &item, show] {
             if (!attached)
                 return;
-            form.userClick(item.Name());
+            runFromWidget([&] { form.userClick(item.Name()); });
             if (attached)
                 show();
         });
@@ -565,7 +566,7 @@ struct FormView::Bindings : public QObject
         QObject::connect(&widget, &QWidget::customContextMenuRequested, this,
                          [this, &control, &menu] {
                              if (attached)
-                                 fw::RunUserAction([&] { menu.Popup(control); });
+                                 runFromWidget([&] { menu.Popup(control); });
                          });
     }
 
@@ -949,7 +950,7 @@ struct FormView::Bindings : public QObject
         const QWidget* sheet = tabs.widget(index);
         for (fw::TabSheet* page : control.Pages()) {
             if (bindings.value(page).widget == sheet) {
-                form.userClick(page->Name());
+                runFromWidget([&] { form.userClick(page->Name()); });
                 break;
             }
         }

@@ -27,6 +27,7 @@
 #include <QToolButton>
 
 #include <memory>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -276,6 +277,23 @@ TEST_F(FormViewTest, shouldPassClicksAndChoicesToTheControls)
     form.sbtConfirmar.OnClick = [&](Control&) { ++confirmations; };
     widget<QToolButton>("sbtConfirmar")->click();
     EXPECT_EQ(confirmations, 1);
+}
+
+TEST_F(FormViewTest, shouldShowAnUnexpectedErrorOfAUserActionAndStayUsable)
+{
+    const auto fault = [](Control&) { throw std::logic_error("falha inesperada"); };
+    form.sbtConfirmar.OnClick = fault;
+    form.mnuAlterar.OnClick = fault;
+    form.edtNome.OnChange = fault;
+    widget<QToolButton>("sbtConfirmar")->click();
+    action("mnuAlterar")->trigger();
+    QTest::keyClicks(edit("edtNome"), "x");
+    EXPECT_EQ(shown, QStringList(3, QStringLiteral("falha inesperada")));
+
+    int confirmations = 0;
+    form.sbtConfirmar.OnClick = [&](Control&) { ++confirmations; };
+    widget<QToolButton>("sbtConfirmar")->click();
+    EXPECT_EQ(confirmations, 1) << "the screen still works";
 }
 
 TEST_F(FormViewTest, shouldKeepTheFocusWhereALeavingCheckRefuses)

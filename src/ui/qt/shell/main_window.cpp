@@ -4,6 +4,7 @@
 #include "framework/ui/host_context.h"
 #include "framework/ui/ui_port.h"
 #include "ui/qt/shell/client_session.h"
+#include "ui/qt/user_action.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -66,8 +67,10 @@ void MainWindow::showSession(const SignedIn& session)
 
 void MainWindow::openRequisitions()
 {
-    if (!module_.IniProc())
-        fw::uiPort().showError(module_.errorString());
+    runFromWidget([this] {
+        if (!module_.IniProc())
+            fw::uiPort().showError(module_.errorString());
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
