@@ -8,10 +8,12 @@
 #include "support/qt_application.h"
 #include "ui/qt/shell/client_app.h"
 #include "ui/qt/shell/main_window.h"
+#include "ui/qt/shell/screenshot_tour.h"
 #include "ui/qt/shell/sign_in_dialog.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -20,11 +22,13 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace cmp::ui {
@@ -180,6 +184,39 @@ TEST(ClientOffscreen, shouldOpenTheModuleAgainstACmpServerAndListTheBranchesTheF
     ASSERT_TRUE(branchGrid);
     EXPECT_GT(branchGrid->model()->rowCount(), 0);
     closeMainScreen(host.window(), *mainScreen);
+}
+
+TEST(ClientOffscreen, shouldTourTheModuleShootingTheFiltersBranchListOnTheWay)
+{
+    QTemporaryDir folder;
+    const server::EmbeddedServer embedded(folder.filePath(QStringLiteral("cmp.sqlite")));
+    ClientOptions options;
+    options.operatorCode = QStringLiteral("1");
+    options.password = db::demoPassword;
+    options.branch = QStringLiteral("0004");
+    ServerLauncher launcher(QString(), [](const QString&) { return false; }); // running already
+    const ClientSignIn signedIn = signInDirectly(options, launcher);
+    ASSERT_TRUE(signedIn.entry) << signedIn.error.toStdString();
+    ClientHost host;
+    host.enter(*signedIn.entry);
+
+    Camera camera(folder.filePath(QStringLiteral("fotos")));
+    tourModule(host.window(), camera);
+    QTRY_VERIFY_WITH_TIMEOUT(!host.window().isVisible(), 300000);
+
+    const QStringList shots = QDir(folder.filePath(QStringLiteral("fotos")))
+                                  .entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    const auto named = [&](const char* title) {
+        const auto found = std::find_if(shots.begin(), shots.end(), [&](const QString& shot) {
+            return shot.endsWith(QStringLiteral("-%1.png").arg(QLatin1String(title)));
+        });
+        return found == shots.end() ? -1 : int(found - shots.begin());
+    };
+    // Between the filter and the pages it led to: what "..." of "Lista" opened.
+    const int filter = named("filtro-de-solicitacao-de-compras");
+    const int firstPage = named("lancamento-de-solicitacao-de-compras-filial-solicitante");
+    ASSERT_GE(filter, 0) << shots.join(u' ').toStdString();
+    EXPECT_EQ(firstPage, filter + 2) << shots.join(u' ').toStdString();
 }
 
 } // namespace
