@@ -15,6 +15,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <memory>
 
 namespace cmp::ui {
 
@@ -44,7 +45,7 @@ MainWindow::~MainWindow()
 {
     // The module's windows go before the module is finalized and frees the
     // screens they show; as children they would outlive it.
-    delete takeCentralWidget();
+    const std::unique_ptr<QWidget> screens(takeCentralWidget());
 }
 
 QLabel* MainWindow::statusLabel(const char* name)
