@@ -99,6 +99,21 @@ TEST_F(ModuleLifecycle, shouldReuseTheClosedFilterAndReapplyThePanelsOfTheParame
     EXPECT_TRUE(screen.state.parametersRefreshPending);
 }
 
+TEST_F(ModuleLifecycle, shouldCreateTheFilterAgainWhenItsFirstCreationFailed)
+{
+    // The purchase center's parameters cannot be read while the module opens.
+    exec(QStringLiteral("ALTER TABLE PARASUPRI RENAME TO PARASUPRI_FORA"));
+    IniProc();
+    EXPECT_EQ(ui.texts(UiEventKind::Error).size(), 1);
+    EXPECT_FALSE(frmFiltroSolicita) << "no half-built filter is kept";
+
+    exec(QStringLiteral("ALTER TABLE PARASUPRI_FORA RENAME TO PARASUPRI"));
+    cancelNextFilter();
+    EXPECT_TRUE(frmLancaSoliCmp->userClick(QStringLiteral("sbtFiltro")));
+    EXPECT_EQ(ui.pendingAnswers(), 0) << "the filter opened";
+    EXPECT_TRUE(frmFiltroSolicita);
+}
+
 TEST_F(ModuleLifecycle, shouldRefuseToCloseWhileTheWizardLacksTheExtraJustification)
 {
     auto& screen = openModule();

@@ -3,6 +3,8 @@
 #include "framework/forms/form.h"
 #include "framework/ui/ui_port.h"
 
+#include <QScopeGuard>
+
 #include <memory>
 #include <utility>
 
@@ -45,12 +47,16 @@ public:
     explicit operator bool() const { return screen_ != nullptr; }
 
     // A new instance, its creation handler run, replacing any former one.
+    // A creation that fails leaves no instance behind, so the next call of
+    // the creation routine creates it again.
     template <class... Args> Screen& create(Args&&... args)
     {
         screen_ = std::make_unique<Screen>(std::forward<Args>(args)...);
         Screen& screen = *screen_;
         screen.releaseRequested = [this](Form&) { releaseLater(); };
+        auto failed = qScopeGuard([this] { screen_.reset(); });
         screen.Create();
+        failed.dismiss();
         return screen;
     }
     void free() { screen_.reset(); }
