@@ -411,7 +411,8 @@ void TfrmFiltroSolicita::loadFromServer(ClientDataSet& target, const QString& me
 
 void TfrmFiltroSolicita::listBranches()
 {
-    cdsFiliAgrupFili.EmptyDataSet();
+    if (cdsFiliAgrupFili.Active())
+        cdsFiliAgrupFili.EmptyDataSet();
     ClientDataSet* branches = &qryFilial;
     if (medAgrupFilial.Text().trimmed().isEmpty()) {
         openQuery(qryFilial, {{"P_CDFILIAL", QStringLiteral(" ")}, {"P_TCDFILIAL", all}});
@@ -569,8 +570,8 @@ void TfrmFiltroSolicita::setNoRestrictionFlags()
     stTodosComprador = flag(stListaComprador);
     stTodosDestino = flag(stListaDestino);
     stTodosFilial = flag(stListaFilial);
-    stSol = flag(depEmisIni.Text().trimmed());
-    stEntr = flag(depEntrIni.Text().trimmed());
+    stSol = flag(depEmisIni.Text());
+    stEntr = flag(depEntrIni.Text());
     stTodosGerente = flag(stGerente);
 }
 
@@ -662,6 +663,8 @@ FilterOptions TfrmFiltroSolicita::GetOptions() const
             {QStringLiteral("stFili"), stListaFilial}};
 }
 
+// Each list comes back with its choice, so that what the dialog shows is
+// what the confirmation sends.
 void TfrmFiltroSolicita::SetOptions(const FilterOptions& options)
 {
     for (const FilterOption& option : options) {
@@ -672,6 +675,9 @@ void TfrmFiltroSolicita::SetOptions(const FilterOptions& options)
         else if (option.name == QLatin1String("stFili"))
             stListaFilial = option.value;
     }
+    chooseList(rbtListaComprador, rbtTodosComprador, !stListaComprador.isEmpty());
+    chooseList(rbtListaDestino, rbtTodosDestino, !stListaDestino.isEmpty());
+    chooseList(rbtFilialLista, rbtFilialTodas, !stListaFilial.isEmpty());
 }
 
 // --- the unit ------------------------------------------------------------------------

@@ -113,6 +113,39 @@ TEST_F(RequisitionFilter, shouldKeepTheDialogOnTheDateToCorrectUntilTheRangesAre
     EXPECT_EQ(frmFiltroSolicita->snapshot.requisitionTo, QDate(2026, 12, 1));
 }
 
+TEST_F(RequisitionFilter, shouldTakeADateTypedAndThenClearedAsNoDate)
+{
+    openModule([](TfrmFiltroSolicita& filter) {
+        for (const char* field : {"depEmisIni", "depEmisFim"}) {
+            filter.userType(QString::fromLatin1(field), QStringLiteral("01/12/2026"));
+            // What the date editor holds once the user has cleared it.
+            filter.userType(QString::fromLatin1(field), QStringLiteral("  /  /    "));
+        }
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
+    });
+    EXPECT_TRUE(ui.texts(UiEventKind::Question).isEmpty()) << "the server took the criteria";
+    EXPECT_EQ(Cli_cmp03107::stSol, "T");
+}
+
+TEST_F(RequisitionFilter, shouldPickTheRequestingBranchesAmongAllOrAmongTheGroups)
+{
+    openModule([this](TfrmFiltroSolicita& filter) {
+        filter.userClick(QStringLiteral("rbtFilialLista"));
+        ui.pickListNext({QStringLiteral("0004")});
+        EXPECT_TRUE(filter.userClick(QStringLiteral("btpFilial")));
+        EXPECT_EQ(Cli_cmp03107::stListaFilial, "_0004_");
+
+        filter.userType(QStringLiteral("medAgrupFilial"), QStringLiteral("2"));
+        filter.userFocus(QStringLiteral("depEmisIni"));
+        EXPECT_EQ(filter.edtAgrupFilial.Text(), "Restaurantes Industriais");
+        ui.pickListNext({QStringLiteral("0006"), QStringLiteral("0007")});
+        EXPECT_TRUE(filter.userClick(QStringLiteral("btpFilial")));
+        EXPECT_TRUE(filter.userClick(QStringLiteral("sbtConfirma")));
+    });
+    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_EQ(Cli_cmp03107::stListaFilial, "_0006_0007_");
+}
+
 TEST_F(RequisitionFilter, shouldAskForTheBuyerListPickItAndSaveItWithTheOptions)
 {
     openModule([this](TfrmFiltroSolicita& filter) {
@@ -126,8 +159,12 @@ TEST_F(RequisitionFilter, shouldAskForTheBuyerListPickItAndSaveItWithTheOptions)
         EXPECT_EQ(Cli_cmp03107::stListaComprador, "_000000000001_");
         filter.userClick(QStringLiteral("btfSaveOpc"));
         filter.userClick(QStringLiteral("rbtTodosComprador"));
+        filter.userClick(QStringLiteral("rbtListaDestino"));
         EXPECT_EQ(Cli_cmp03107::stListaComprador, "");
         filter.userClick(QStringLiteral("btfLoadOpc"));
+        EXPECT_TRUE(filter.rbtListaComprador.Checked()) << "shown as it will be sent";
+        EXPECT_TRUE(filter.sbtComprador.Enabled());
+        EXPECT_TRUE(filter.rbtTodosDestino.Checked()) << "no destination list was saved";
 
         filter.userType(QStringLiteral("medAgrupFilial"), QStringLiteral("a1b2"));
         EXPECT_EQ(filter.medAgrupFilial.Text(), "12") << "the branch group takes digits only";
