@@ -13,7 +13,7 @@
 
 #include <QScopeGuard>
 
-#include <stdexcept>
+#include <optional>
 
 namespace cmp::Cli_cmp03107 {
 
@@ -124,6 +124,12 @@ bool hasContent(const DateEdit& edit)
 {
     return !edit.IsBlank();
 }
+
+// Loading the lists failed: no reply, or criteria the server refused.
+struct LoadFailure
+{
+    QString text;
+};
 
 QString invalidDate(const DateEdit& field, const TMessages& messages)
 {
@@ -597,12 +603,15 @@ void TfrmFiltroSolicita::loadRequisitions(const QString& branch)
                                         snapshot.branch.branches};
     branchArgs.insert(branchArgs.end(), criteria.begin(), criteria.end());
 
-    // Silent on purpose: the retry loop decides what the user is told.
+    // A reply that did not come is left to the retry loop; criteria the
+    // server refuses are shown, and then retried like one.
     const RemoteReply branches = callModule(QStringLiteral("GetFilialSoli"), branchArgs);
     if (!branches.ok)
-        throw std::runtime_error(branches.error.toStdString());
-    if (const QString error = branches.result.at(2).toString(); !error.isEmpty())
-        throw std::runtime_error(error.toStdString());
+        throw LoadFailure(branches.error);
+    if (const QString refusal = branches.result.at(2).toString(); !refusal.isEmpty()) {
+        MensErro(refusal, false);
+        throw LoadFailure(refusal);
+    }
     state.cdsFilialSoli.SetData(branches.result.at(0).toPacket());
     state.cdsData.SetData(branches.result.at(1).toPacket());
     if (!branch.isEmpty())
@@ -613,7 +622,7 @@ void TfrmFiltroSolicita::loadRequisitions(const QString& branch)
     requisitionArgs.insert(requisitionArgs.end(), criteria.begin(), criteria.end());
     const RemoteReply requisitions = callModule(QStringLiteral("GetServSolicita"), requisitionArgs);
     if (!requisitions.ok)
-        throw std::runtime_error(requisitions.error.toStdString());
+        throw LoadFailure(requisitions.error);
     state.cdsServSolicita.SetData(requisitions.result.toPacket());
 }
 
@@ -629,29 +638,38 @@ void TfrmFiltroSolicita::confirm(const QString& branch)
     Dados_Filtro(true);
     setNoRestrictionFlags();
     for (int attempts = 0;; ++attempts) {
-        try {
-            const ProgressScope progress(msgPadrao.Msg(QStringLiteral("Get_Data")));
-            loadRequisitions(branch);
+        const std::optional<QString> failure = attemptLoad(branch);
+        if (!failure)
             break;
-        } catch (const std::exception& failure) {
-            if (attempts >= silentRetries) {
-                const TMessages& texts = msgFramework();
-                const QString question =
-                    texts.Msg(QStringLiteral("Err_Conex")) + QStringLiteral("\n\n") +
-                    texts.Msg(QStringLiteral("DsErro")) + QString::fromUtf8(failure.what()) +
-                    QStringLiteral("\n\n") + texts.Msg(QStringLiteral("Reestab_Conex"));
-                const int answer = uiPort().askCustom(
-                    {question,
-                     MsgType::Information,
-                     {texts.Msg(QStringLiteral("Sim")), texts.Msg(QStringLiteral("Nao"))}});
-                if (answer != firstCustomAnswer)
-                    Abort();
-            }
-            const ProgressScope reconnecting;
-            state.netLancaSoliCmp.Reconnect();
-        }
+        if (attempts >= silentRetries && !askToRetry(*failure))
+            Abort();
+        const ProgressScope reconnecting;
+        state.netLancaSoliCmp.Reconnect();
     }
     SetModalResult(mrOk);
+}
+
+std::optional<QString> TfrmFiltroSolicita::attemptLoad(const QString& branch)
+{
+    try {
+        const ProgressScope progress(msgPadrao.Msg(QStringLiteral("Get_Data")));
+        loadRequisitions(branch);
+        return std::nullopt;
+    } catch (const LoadFailure& failure) {
+        return failure.text;
+    }
+}
+
+bool TfrmFiltroSolicita::askToRetry(const QString& failure)
+{
+    const TMessages& texts = msgFramework();
+    const QString question = texts.Msg(QStringLiteral("Err_Conex")) + QStringLiteral("\n\n") +
+                             texts.Msg(QStringLiteral("DsErro")) + failure +
+                             QStringLiteral("\n\n") + texts.Msg(QStringLiteral("Reestab_Conex"));
+    return uiPort().askCustom({question,
+                               MsgType::Information,
+                               {texts.Msg(QStringLiteral("Sim")),
+                                texts.Msg(QStringLiteral("Nao"))}}) == firstCustomAnswer;
 }
 
 // --- options -----------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include <QDate>
 #include <QString>
 
+#include <optional>
+
 namespace cmp::fw {
 class DateEdit;
 class CheckBox;
@@ -141,6 +143,9 @@ private:
     void Dados_Filtro(bool save);
     void setNoRestrictionFlags();
     void loadRequisitions(const QString& branch);
+    // One attempt at loading the lists: nothing when it worked, else what failed.
+    std::optional<QString> attemptLoad(const QString& branch);
+    bool askToRetry(const QString& failure);
     void listBranches();
     void listDestinations();
     void clearManager();

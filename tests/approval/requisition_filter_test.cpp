@@ -196,6 +196,24 @@ TEST_F(RequisitionFilter, shouldReconnectSilentlyThreeTimesThenLetTheUserGiveUp)
     EXPECT_TRUE(errors().isEmpty());
 }
 
+TEST_F(RequisitionFilter, shouldShowACriteriaRefusalAtEachAttemptThenAskWhetherToGoOn)
+{
+    // Options saved long ago hold a buyer list the server cannot read.
+    exec(QStringLiteral("INSERT OR REPLACE INTO OPCFILTRO (CDOPERADOR, CDTELA, TXOPCOES) "
+                        "VALUES ('000000000001', 'CMP03107', 'stComprador=abc')"));
+    openModule([this](TfrmFiltroSolicita& filter) {
+        filter.userClick(QStringLiteral("btfLoadOpc"));
+        ui.answerNextCustom(firstCustomAnswer + 1);
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        cancel(filter);
+    });
+    const QString refusal = QStringLiteral("Lista de compradores inválida: \"abc\".");
+    EXPECT_EQ(errors(), QStringList(4, refusal)) << "the first attempt and three more";
+    const QStringList questions = ui.texts(UiEventKind::Question);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions.front().contains(QStringLiteral("Erro: ") + refusal));
+}
+
 TEST_F(RequisitionFilter, shouldLoadOnceTheServerIsBackAfterAFailedAttempt)
 {
     httpStack();
