@@ -417,16 +417,16 @@ void TfrmLancaSoliCmp::pgcPadraoChange()
 
 // The requisitions listed belong to another branch than the one chosen:
 // list the chosen branch's, with the filter as last confirmed. A failure
-// the filter already told the user about leaves the lists as they were.
+// the filter already told the user about leaves the lists as they were and
+// the page changes all the same.
 void TfrmLancaSoliCmp::reloadLists()
 {
     state.stIdPerAltSApr.clear();
     state.stIdImpIncSolApr.clear();
-    try {
+    RunUserAction([this] {
         state.screens.confirmFilterAgain(
             currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")));
-    } catch (...) {
-    }
+    });
 }
 
 void TfrmLancaSoliCmp::tickActivePage()
