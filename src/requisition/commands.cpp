@@ -164,9 +164,7 @@ void TfrmLancaSoliCmp::CrlDadosSolicitacao()
         SetCommandEnabled(*button, false);
     const bool manual = state.requisition(QStringLiteral("IDTIPLAN")) == QLatin1String("M");
     dckJusExtra.SetEnabled(manual);
-    const bool justified = manual && dckJusExtra.Checked();
-    dbeNmJustSoli.SetEnabled(justified);
-    btnJust.SetEnabled(justified);
+    dbeNmJustSoli.SetEnabled(manual && dckJusExtra.Checked());
     colorJustification();
 }
 

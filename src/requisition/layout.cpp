@@ -149,7 +149,7 @@ MatrixControls::MatrixControls(TfrmPadraoGrid& screen)
       FW_NAMED(degItemSoli, screen.create<DecisionGrid>, &tshProdutos),
       FW_NAMED(panDtUtiliza, screen.create<Panel>, &tshProdutos),
       FW_NAMED(lblDtUtiliza, screen.createCaptioned<Label>, &panDtUtiliza,
-               QStringLiteral("Data de Utilização")),
+               QStringLiteral("1ª Utilização")),
       FW_NAMED(depUtiliza, screen.create<DateEdit>, &panDtUtiliza),
       FW_NAMED(edtNmSemana, screen.create<Edit>, &panDtUtiliza),
       FW_NAMED(lblDtAlteracao, screen.createCaptioned<Label>, &panDtUtiliza,
@@ -211,6 +211,9 @@ HeaderControls::HeaderControls(TfrmPadraoGrid& screen)
       FW_NAMED(btnDestino, screen.create<LookupButton>, &panDestino)
 {
     setReadOnly({&edtNmDtLanc});
+    // Their lookups come with the saving of a changed header.
+    for (LookupButton* lookup : {&btnJust, &btnComprador, &btnDestino})
+        lookup->SetEnabled(false);
 }
 
 LogControls::LogControls(TfrmPadraoGrid& screen)

@@ -166,6 +166,7 @@ void TfrmLancaSoliCmp::cdsServSolicitaAfterScroll()
 
     showMarks();
     GetData();
+    CrlDadosSolicitacao();
     Controla_Baixa();
 }
 
@@ -175,7 +176,8 @@ void TfrmLancaSoliCmp::findApprovedItems()
 {
     state.cdsItemSoliAux.Tag = 0;
     const bool approvalInUse = state.branchFlag(QStringLiteral("IDUTAPROVSOL")) == yes;
-    if (!approvalInUse || state.stIdPerAltSApr.mid(1, 1) != no)
+    const bool approvedLocked = state.branchFlag(QStringLiteral("IDPERALTSAPR"), 3).at(1) == no;
+    if (!approvalInUse || !approvedLocked)
         return;
     const data::RequisitionKey key = state.currentKey();
     if (key.NRSOLICMP.isEmpty())
@@ -198,8 +200,8 @@ void TfrmLancaSoliCmp::applyRequisitionEditing()
     const ColorRole fieldColor = canWrite ? ColorRole::Normal : ColorRole::Disabled;
     dbeComprador.SetColor(fieldColor);
     dbeDestino.SetColor(fieldColor);
-    for (Control* control : std::initializer_list<Control*>{
-             &lblComprador, &dbeComprador, &btnComprador, &lblDestino, &dbeDestino, &btnDestino})
+    for (Control* control :
+         std::initializer_list<Control*>{&lblComprador, &dbeComprador, &lblDestino, &dbeDestino})
         control->SetEnabled(canWrite);
 }
 
@@ -401,9 +403,8 @@ void TfrmLancaSoliCmp::pgcPadraoChange()
 {
     state.chKeyNum = QChar();
     showMarks();
-    if (!state.cdsServSolicita.IsEmpty() &&
-        state.requisition(QStringLiteral("CDFILSOLI")) !=
-            currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")))
+    if (state.requisition(QStringLiteral("CDFILSOLI")) !=
+        currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")))
         reloadLists();
     state.copyBranchFlags();
     cdsServSolicitaAfterScroll();

@@ -124,11 +124,34 @@ TEST_F(RequisitionScreen, shouldFetchTheProductsAgainOnlyForAnotherRequisitionKe
 TEST_F(RequisitionScreen, shouldLoadNothingForARequisitionWithoutNumber)
 {
     auto& screen = open();
+    screen.state.cdsFilialSoli.EmptyDataSet();
     screen.state.cdsServSolicita.EmptyDataSet();
     const auto before = ui.events().size();
     screen.changePage(screen.tshDadosSoli);
     screen.changePage(screen.tshProdutos);
     EXPECT_EQ(ui.events().size(), before);
+}
+
+TEST_F(RequisitionScreen, shouldListTheChosenBranchsRequisitionsWhateverTheListHeld)
+{
+    auto& screen = open();
+    screen.state.cdsServSolicita.EmptyDataSet(); // nothing listed for the first branch
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    screen.userClick(QStringLiteral("tshPadrao"));
+    EXPECT_EQ(screen.state.requisition(QStringLiteral("CDFILSOLI")), "0004");
+    EXPECT_EQ(screen.state.cdsServSolicita.RecordCount(), 6);
+}
+
+TEST_F(RequisitionScreen, shouldFollowTheRequisitionOnTheHeaderPage)
+{
+    auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
+    EXPECT_TRUE(screen.dckJusExtra.Enabled()) << "a manual requisition";
+    EXPECT_TRUE(screen.dbeNmJustSoli.Enabled());
+
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000002"));
+    EXPECT_FALSE(screen.dckJusExtra.Enabled()) << "an automatic one";
+    EXPECT_FALSE(screen.dbeNmJustSoli.Enabled());
+    EXPECT_EQ(screen.dbeNmJustSoli.Color(), ColorRole::Disabled);
 }
 
 // --- failures ----------------------------------------------------------------------
@@ -231,6 +254,28 @@ TEST_F(RequisitionScreen, shouldLockAnAutomaticRequisitionOfABranchThatLocksThem
     EXPECT_FALSE(screen.state.lockedAutomatic()) << "the lock goes with the requisition";
     EXPECT_TRUE(enabled(screen, "sbtExcluir"));
     EXPECT_EQ(screen.dbeComprador.Color(), ColorRole::Normal);
+}
+
+TEST_F(RequisitionScreen, shouldJudgeApprovedItemsByTheBranchAnotherFilterListsFirst)
+{
+    // The first branch lets approved items change; 0004 does not.
+    exec(QStringLiteral("UPDATE PARCMPSUP SET IDPERALTSAPR = 'SSN', IDUTAPROVSOL = 'S' "
+                        "WHERE CDFILIAL = '0001'"));
+    auto& screen = open();
+    screen.userClick(QStringLiteral("tshPadrao"));
+    ui.actInNextModal([this](Form& filter) {
+        filter.userClick(QStringLiteral("rbtFilialLista"));
+        ui.pickListNext({QStringLiteral("0004")});
+        filter.userClick(QStringLiteral("btpFilial"));
+        filter.userClick(QStringLiteral("sbtConfirma"));
+        return int(mrNone);
+    });
+    screen.userClick(QStringLiteral("sbtFiltro"));
+    ASSERT_EQ(screen.state.requisition(QStringLiteral("CDFILSOLI")), "0004");
+
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
+    EXPECT_TRUE(screen.state.hasApprovedItems());
+    EXPECT_FALSE(enabled(screen, "sbtExcluir"));
 }
 
 TEST_F(RequisitionScreen, shouldOfferTheItemCommandsOfTheProductsPage)
