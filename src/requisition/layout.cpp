@@ -31,15 +31,6 @@ MenuItem& menuEntry(const QString& name, Form& form, MenuItem& parent, const QSt
     return item;
 }
 
-// An editor after the label that names it, so that the row reads as a form.
-template <class T>
-T& labelled(const QString& name, Form& form, Control* parent, const char* labelName,
-            const char* caption)
-{
-    form.createCaptioned<Label>(QString::fromLatin1(labelName), parent, QString::fromUtf8(caption));
-    return form.create<T>(name, parent);
-}
-
 void setReadOnly(std::initializer_list<Edit*> editors)
 {
     for (Edit* editor : editors)
@@ -186,16 +177,18 @@ HeaderControls::HeaderControls(TfrmPadraoGrid& screen)
     : FW_NAMED(tshDadosSoli, page, screen, screen.pgcPadrao,
                QStringLiteral("Dados da Solicitação")),
       FW_NAMED(grbDados, screen.create<GroupBox>, &tshDadosSoli),
-      FW_NAMED(dbeCdFilLanca, labelled<DBEdit>, screen, &grbDados, "lblFilLanca",
+      FW_NAMED(dbeCdFilLanca, createLabelled<DBEdit>, screen, &grbDados, "lblFilLanca",
                "Filial de Lançamento"),
       FW_NAMED(dbeNmFilLanca, screen.create<DBEdit>, &grbDados),
-      FW_NAMED(dbeCdCentCmp, labelled<DBEdit>, screen, &grbDados, "lblCentCmp",
+      FW_NAMED(dbeCdCentCmp, createLabelled<DBEdit>, screen, &grbDados, "lblCentCmp",
                "Central de Compras"),
       FW_NAMED(dbeNmCentCmp, screen.create<DBEdit>, &grbDados),
-      FW_NAMED(dbeDtLanc, labelled<DBEdit>, screen, &grbDados, "lblDtLanc", "Data de Lançamento"),
+      FW_NAMED(dbeDtLanc, createLabelled<DBEdit>, screen, &grbDados, "lblDtLanc",
+               "Data de Lançamento"),
       FW_NAMED(edtNmDtLanc, screen.create<Edit>, &grbDados),
       FW_NAMED(dckJusExtra, screen.createCaptioned<DBCheckBox>, &grbDados, QStringLiteral("Extra")),
-      FW_NAMED(dbeNmJustSoli, labelled<DBEdit>, screen, &grbDados, "lblJust", "Justificativa"),
+      FW_NAMED(dbeNmJustSoli, createLabelled<DBEdit>, screen, &grbDados, "lblJust",
+               "Justificativa"),
       FW_NAMED(btnJust, screen.create<LookupButton>, &grbDados),
       FW_NAMED(panComprador, screen.create<Panel>, &grbDados),
       FW_NAMED(lblComprador, screen.createCaptioned<Label>, &panComprador,
@@ -220,10 +213,10 @@ LogControls::LogControls(TfrmPadraoGrid& screen)
     : FW_NAMED(tshItems, page, screen, screen.pgcPadrao,
                QStringLiteral("Justificativa de Alteração")),
       FW_NAMED(dbgItens, screen.create<DBGrid>, &tshItems),
-      FW_NAMED(edtData, labelled<Edit>, screen, &tshItems, "lblData", "Data"),
+      FW_NAMED(edtData, createLabelled<Edit>, screen, &tshItems, "lblData", "Data"),
       FW_NAMED(edtDiaSemana, screen.create<Edit>, &tshItems),
       FW_NAMED(edtHora, screen.create<Edit>, &tshItems),
-      FW_NAMED(dbeCdOper, labelled<DBEdit>, screen, &tshItems, "lblOperador", "Operador"),
+      FW_NAMED(dbeCdOper, createLabelled<DBEdit>, screen, &tshItems, "lblOperador", "Operador"),
       FW_NAMED(dbeNmOper, screen.create<DBEdit>, &tshItems)
 {
     setReadOnly({&edtData, &edtDiaSemana, &edtHora});
