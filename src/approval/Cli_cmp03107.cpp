@@ -131,6 +131,18 @@ struct LoadFailure
     QString text;
 };
 
+// A reply that did not come is retried silently; one the server refused is
+// shown first, at each attempt. An ended session the operator did not renew
+// ends the confirmation: asking to reconnect would not bring it back.
+[[noreturn]] void failLoad(const RemoteReply& reply)
+{
+    if (reply.sessionEnded())
+        MensErro(reply.error, true);
+    if (reply.refused())
+        MensErro(reply.error, false);
+    throw LoadFailure{reply.error};
+}
+
 QString invalidDate(const DateEdit& field, const TMessages& messages)
 {
     return QStringLiteral("'%1' %2").arg(field.Text().trimmed(),
@@ -602,15 +614,13 @@ void TfrmFiltroSolicita::loadRequisitions(const QString& branch)
                                         snapshot.branch.branches};
     branchArgs.insert(branchArgs.end(), criteria.begin(), criteria.end());
 
-    // A reply that did not come is left to the retry loop; criteria the
-    // server refuses are shown, and then retried like one.
+    // Criteria the server finds wrong come back as a text beside the lists,
+    // shown and retried like a refused reply.
     const RemoteReply branches = callModule(QStringLiteral("GetFilialSoli"), branchArgs);
     if (!branches.ok)
-        throw LoadFailure(branches.error);
-    if (const QString refusal = branches.result.at(2).toString(); !refusal.isEmpty()) {
-        MensErro(refusal, false);
-        throw LoadFailure(refusal);
-    }
+        failLoad(branches);
+    if (const QString refusal = branches.result.at(2).toString(); !refusal.isEmpty())
+        failLoad(RemoteReply::failure(refusal, FailureKind::Refused));
     state.cdsFilialSoli.SetData(branches.result.at(0).toPacket());
     state.cdsData.SetData(branches.result.at(1).toPacket());
     if (!branch.isEmpty())
@@ -621,7 +631,7 @@ void TfrmFiltroSolicita::loadRequisitions(const QString& branch)
     requisitionArgs.insert(requisitionArgs.end(), criteria.begin(), criteria.end());
     const RemoteReply requisitions = callModule(QStringLiteral("GetServSolicita"), requisitionArgs);
     if (!requisitions.ok)
-        throw LoadFailure(requisitions.error);
+        failLoad(requisitions);
     state.cdsServSolicita.SetData(requisitions.result.toPacket());
 }
 

@@ -46,6 +46,7 @@ protected:
     }
 
     QStringList errors() const { return ui.texts(UiEventKind::Error); }
+    QString refusalShownAtEachAttempt(const std::function<void(TfrmFiltroSolicita&)>& prepare);
     static data::RequisitionState& state() { return frmFiltroSolicita->state; }
 };
 
@@ -196,22 +197,61 @@ TEST_F(RequisitionFilter, shouldReconnectSilentlyThreeTimesThenLetTheUserGiveUp)
     EXPECT_TRUE(errors().isEmpty());
 }
 
-TEST_F(RequisitionFilter, shouldShowACriteriaRefusalAtEachAttemptThenAskWhetherToGoOn)
+// Confirms after `prepare` and declines the reconnection: the refusal is shown
+// at the first attempt and at each of the three more, then asked about once.
+QString RequisitionFilter::refusalShownAtEachAttempt(
+    const std::function<void(TfrmFiltroSolicita&)>& prepare)
 {
-    // Options saved long ago hold a buyer list the server cannot read.
-    exec(QStringLiteral("INSERT OR REPLACE INTO OPCFILTRO (CDOPERADOR, CDTELA, TXOPCOES) "
-                        "VALUES ('000000000001', 'CMP03107', 'stComprador=abc')"));
-    openModule([this](TfrmFiltroSolicita& filter) {
-        filter.userClick(QStringLiteral("btfLoadOpc"));
+    openModule([&](TfrmFiltroSolicita& filter) {
+        prepare(filter);
         ui.answerNextCustom(firstCustomAnswer + 1);
         EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
         cancel(filter);
     });
-    const QString refusal = QStringLiteral("Lista de compradores inválida: \"abc\".");
-    EXPECT_EQ(errors(), QStringList(4, refusal)) << "the first attempt and three more";
+    const QStringList shown = errors();
+    EXPECT_EQ(shown.size(), 4);
+    if (shown.isEmpty())
+        return {};
+    EXPECT_EQ(shown, QStringList(shown.size(), shown.front()));
     const QStringList questions = ui.texts(UiEventKind::Question);
-    ASSERT_EQ(questions.size(), 1);
-    EXPECT_TRUE(questions.front().contains(QStringLiteral("Erro: ") + refusal));
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_TRUE(!questions.isEmpty() &&
+                questions.front().contains(QStringLiteral("Erro: ") + shown.front()));
+    return shown.front();
+}
+
+TEST_F(RequisitionFilter, shouldShowCriteriaTheServerCannotReadAtEachAttemptThenAsk)
+{
+    // Options saved long ago hold a buyer list the server cannot read.
+    exec(QStringLiteral("INSERT OR REPLACE INTO OPCFILTRO (CDOPERADOR, CDTELA, TXOPCOES) "
+                        "VALUES ('000000000001', 'CMP03107', 'stComprador=abc')"));
+    EXPECT_EQ(refusalShownAtEachAttempt([](TfrmFiltroSolicita& filter) {
+                  filter.userClick(QStringLiteral("btfLoadOpc"));
+              }),
+              QStringLiteral("Lista de compradores inválida: \"abc\"."));
+}
+
+TEST_F(RequisitionFilter, shouldShowAReplyRefusedWholeAtEachAttemptThenAsk)
+{
+    // Another operator's code than the session's is refused by the server.
+    EXPECT_FALSE(refusalShownAtEachAttempt([this](TfrmFiltroSolicita&) {
+                     setHost([](HostContext& context) { context.operatorCode = "000000000002"; });
+                 }).isEmpty());
+}
+
+TEST_F(RequisitionFilter, shouldEndTheConfirmationWhenTheOperatorDoesNotRenewAnEndedSession)
+{
+    openModule([this](TfrmFiltroSolicita& filter) {
+        // The operator was disabled meanwhile: the server ends the session.
+        exec(QStringLiteral("UPDATE OPERADOR SET IDATIVOOPER = 'N' "
+                            "WHERE CDOPERADOR = '000000000001'"));
+        ui.cancelNext(); // the password asked again
+        EXPECT_FALSE(filter.userClick(QStringLiteral("sbtConfirma")));
+        cancel(filter);
+    });
+    EXPECT_EQ(errors().size(), 1);
+    EXPECT_TRUE(ui.texts(UiEventKind::Question).isEmpty()) << "no reconnection offered";
+    EXPECT_EQ(ui.texts(UiEventKind::Password).size(), 1);
 }
 
 TEST_F(RequisitionFilter, shouldLoadOnceTheServerIsBackAfterAFailedAttempt)
