@@ -2,6 +2,8 @@
 
 #include "framework/ui/ui_port.h"
 
+#include <memory>
+
 class QMdiArea;
 class QWidget;
 
@@ -36,7 +38,7 @@ protected:
 
 private:
     struct State;
-    State* state_;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace cmp::ui
