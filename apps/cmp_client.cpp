@@ -4,14 +4,13 @@
 // lists the options.
 #include "server/embedded_server.h"
 #include "ui/qt/shell/client_app.h"
-
-#include <QApplication>
+#include "ui/qt/shell/client_application.h"
 
 #include <memory>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    cmp::ui::ClientApplication app(argc, argv);
     // Outlives the client's windows and session, which runClient ends.
     std::unique_ptr<cmp::server::EmbeddedServer> embedded;
     return cmp::ui::runClient([&embedded](const QString& sqlitePath) {

@@ -1,7 +1,7 @@
 // cmp-server: the application server over HTTP(S), for many users on PostgreSQL
 // (or one SQLite file). Stops cleanly on SIGINT and SIGTERM.
+#include "data/module_statements.h"
 #include "framework/sql/statement_registry.h"
-#include "module/module_statements.h"
 #include "server/database_options.h"
 #include "server/http_server.h"
 #include "server/server.h"
@@ -101,7 +101,7 @@ int main(int argc, char* argv[])
 
     try {
         // The queries the module's screens may ask this server to run.
-        cmp::module::DeclareModuleStatements(cmp::fw::declaredStatements());
+        cmp::data::DeclareModuleStatements(cmp::fw::declaredStatements());
         Server server(serverOptions(parser));
         const HttpOptions http = httpOptions(parser);
         const auto grace = std::chrono::seconds(numberOption(parser, stopGraceOption, 0, 3600));

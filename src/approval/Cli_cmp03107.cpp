@@ -1,22 +1,23 @@
 #include "approval/Cli_cmp03107.h"
 
+#include "data/module_statements.h"
+#include "data/requisition_state.h"
 #include "framework/core/abort.h"
 #include "framework/core/strings.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/standard_controls.h"
 #include "framework/net/check_result.h"
-#include "framework/sql/statement_registry.h"
 #include "framework/ui/host_context.h"
 #include "framework/ui/lookups.h"
-#include "module/declared_query.h"
-#include "requisition/Cli_cmp03100.h"
 
-#include <stdexcept>
+#include <QScopeGuard>
+
+#include <optional>
 
 namespace cmp::Cli_cmp03107 {
 
-module::ScreenInstance<TfrmFiltroSolicita> frmFiltroSolicita;
+fw::ScreenInstance<TfrmFiltroSolicita> frmFiltroSolicita;
 bool boFiltroCriado = false;
 QString stListaComprador, stListaDestino, stListaFilial;
 QString stTodosComprador, stTodosDestino, stTodosFilial;
@@ -26,7 +27,11 @@ QString stSol, stEntr;
 namespace {
 
 using namespace fw;
-using Cli_cmp03100::frmLancaSoliCmp;
+using data::no;
+using data::yes;
+
+// The module's state, from the unit's initialization to its finalization.
+data::RequisitionState* unitState = nullptr;
 
 const QString all = QStringLiteral("T");
 constexpr int groupCodeWidth = 10;
@@ -34,37 +39,31 @@ constexpr int operatorWidth = 12;
 // Silent reconnections before the user is asked.
 constexpr int silentRetries = 3;
 
-const QString qryCompradorName = QStringLiteral("TfrmFiltroSolicita.qryComprador");
-const QString qryDestinoName = QStringLiteral("TfrmFiltroSolicita.qryDestino");
-const QString qryFilialName = QStringLiteral("TfrmFiltroSolicita.qryFilial");
-const QString qryGerenteName = QStringLiteral("TfrmFiltroSolicita.qryGerente");
-
 const std::pair<const char*, const char*> catalog[] = {
-        {"Comp_Vazio", "Comprador deve ser informado."},
-        {"Dest_Vazio", "Destino da solicitação deve ser informado."},
-        {"Data_Inv", "não é uma data válida."},
-        {"dtSolIni_Vazia", "Data de solicitação inicial deve ser informada."},
-        {"dtSolFin_Vazia", "Data de solicitação final deve ser informada."},
-        {"dtEntrIni_Vazia", "Data de entrega inicial deve ser informada."},
-        {"dtEntrFin_Vazia", "Data de entrega final deve ser informada."},
-        {"DtSolIniFin_Inv",
-         "Data de solicitação inicial deve ser menor ou igual a data de solicitação final."},
-        {"DtEntIniFin_Inv",
-         "Data de entrega inicial deve ser menor ou igual a data de entrega final."},
-        {"Comprador", "Comprador"},
-        {"Destino", "Destino da Solicitação"},
-        {"DtIniFin_Inv",
-         "Data de solicitação inicial deve ser menor ou igual a data de solicitação final."},
-        {"Get_Data", "Recebendo solicitações de compras do servidor..."},
-        {"Agrup_N_Inf", "Agrupamento de filial deve ser informado."},
-        {"AgrupFili", "Agrupamento de Filial"},
-        {"Fili_N_Inf", "Filial deve ser informada."},
-        {"FILIAL", "Filial"},
-        {"AgrupFili_NCAD", "Agrupamento de Filial não cadastrado."},
-        {"Gerente", "Gerente"},
-        {"Gerente_Vazio", "Gerente deve ser informado."},
-        {"Aprovacao_Vazio", "Aprovação deve ser informada."},
-        {"Gerente_NCAD", "Gerente não cadastrado."},
+    {"Comp_Vazio", "Comprador deve ser informado."},
+    {"Dest_Vazio", "Destino da solicitação deve ser informado."},
+    {"Data_Inv", "não é uma data válida."},
+    {"dtSolIni_Vazia", "Data de solicitação inicial deve ser informada."},
+    {"dtSolFin_Vazia", "Data de solicitação final deve ser informada."},
+    {"dtEntrIni_Vazia", "Data de entrega inicial deve ser informada."},
+    {"dtEntrFin_Vazia", "Data de entrega final deve ser informada."},
+    {"DtSolIniFin_Inv",
+     "Data de solicitação inicial deve ser menor ou igual a data de solicitação final."},
+    {"DtEntIniFin_Inv", "Data de entrega inicial deve ser menor ou igual a data de entrega final."},
+    {"Comprador", "Comprador"},
+    {"Destino", "Destino da Solicitação"},
+    {"DtIniFin_Inv",
+     "Data de solicitação inicial deve ser menor ou igual a data de solicitação final."},
+    {"Get_Data", "Recebendo solicitações de compras do servidor..."},
+    {"Agrup_N_Inf", "Agrupamento de filial deve ser informado."},
+    {"AgrupFili", "Agrupamento de Filial"},
+    {"Fili_N_Inf", "Filial deve ser informada."},
+    {"FILIAL", "Filial"},
+    {"AgrupFili_NCAD", "Agrupamento de Filial não cadastrado."},
+    {"Gerente", "Gerente"},
+    {"Gerente_Vazio", "Gerente deve ser informado."},
+    {"Aprovacao_Vazio", "Aprovação deve ser informada."},
+    {"Gerente_NCAD", "Gerente não cadastrado."},
 };
 
 struct Column
@@ -77,17 +76,23 @@ struct Column
 void declare(ClientDataSet& rows, std::initializer_list<Column> columns)
 {
     for (const Column& column : columns) {
-        Field& field = rows.AddField(QString::fromLatin1(column.name), FieldType::String, column.size);
+        Field& field =
+            rows.AddField(QString::fromLatin1(column.name), FieldType::String, column.size);
         field.SetDisplayLabel(QString::fromUtf8(column.label));
         field.Visible = *column.label != '\0';
     }
 }
 
 // A date edit with its "Inicial"/"Final" label.
-DateEdit& dateField(Form& form, const QString& name, GroupBox& group, const QString& label)
+DateEdit& dateField(const QString& name, Form& form, GroupBox& group, const QString& label)
 {
     form.createCaptioned<Label>(QStringLiteral("lbl") + name.mid(3), &group, label);
     return form.create<DateEdit>(name, &group);
+}
+
+GroupBox& group(const QString& name, Form& form, Control* parent, const QString& caption)
+{
+    return form.createCaptioned<GroupBox>(name, parent, caption);
 }
 
 RemoteValue remoteDate(const QDate& date)
@@ -110,73 +115,83 @@ void wireListChoice(RadioButton& todos, RadioButton& lista, SpeedButton& button,
     };
 }
 
+void chooseList(RadioButton& lista, RadioButton& todos, bool chosen)
+{
+    (chosen ? lista : todos).SetChecked(true);
+}
+
 bool hasContent(const DateEdit& edit)
 {
     return !edit.IsBlank();
 }
 
+// Loading the lists failed: no reply, or criteria the server refused.
+struct LoadFailure
+{
+    QString text;
+};
+
+// A reply that did not come is retried silently; one the server refused is
+// shown first, at each attempt. An ended session the operator did not renew
+// ends the confirmation: asking to reconnect would not bring it back.
+[[noreturn]] void failLoad(const RemoteReply& reply)
+{
+    if (reply.sessionEnded())
+        MensErro(reply.error, true);
+    if (reply.refused())
+        MensErro(reply.error, false);
+    throw LoadFailure{reply.error};
+}
+
+QString invalidDate(const DateEdit& field, const TMessages& messages)
+{
+    return QStringLiteral("'%1' %2").arg(field.Text().trimmed(),
+                                         messages.Msg(QStringLiteral("Data_Inv")));
+}
+
 } // namespace
 
-TfrmFiltroSolicita::TfrmFiltroSolicita()
+TfrmFiltroSolicita::TfrmFiltroSolicita(data::RequisitionState& state)
     : TfrmFiltroPadrao(QStringLiteral("frmFiltroSolicita"), QStringLiteral("CMP03107")),
-      grbDtSolicitacao(createCaptioned<GroupBox>(QStringLiteral("grbDtSolicitacao"), nullptr,
-                                           QStringLiteral("Data de Solicitação"))),
-      depEmisIni(dateField(*this, QStringLiteral("depEmisIni"), grbDtSolicitacao, "Inicial")),
-      depEmisFim(dateField(*this, QStringLiteral("depEmisFim"), grbDtSolicitacao, "Final")),
-      grbDtEntrega(createCaptioned<GroupBox>(QStringLiteral("grbDtEntrega"), nullptr,
-                                       QStringLiteral("Data de Entrega"))),
-      depEntrIni(dateField(*this, QStringLiteral("depEntrIni"), grbDtEntrega, "Inicial")),
-      depEntrFim(dateField(*this, QStringLiteral("depEntrFim"), grbDtEntrega, "Final")),
-      panAgrupFilial(create<Panel>(QStringLiteral("panAgrupFilial"))),
-      medAgrupFilial((createCaptioned<Label>(QStringLiteral("lblAgrupFilial"), &panAgrupFilial,
-                                       QStringLiteral("Agrupamento de Filial")),
-                      create<MaskEdit>(QStringLiteral("medAgrupFilial"), &panAgrupFilial))),
-      btnAgrupFilial(create<LookupButton>(QStringLiteral("btnAgrupFilial"), &panAgrupFilial)),
-      edtAgrupFilial(create<Edit>(QStringLiteral("edtAgrupFilial"), &panAgrupFilial)),
-      grbFilial(createCaptioned<GroupBox>(QStringLiteral("grbFilial"), nullptr,
-                                    QStringLiteral("Filial Solicitante"))),
-      rbtFilialTodas(createCaptioned<RadioButton>(QStringLiteral("rbtFilialTodas"), &grbFilial,
-                                            QStringLiteral("Todas"))),
-      rbtFilialLista(createCaptioned<RadioButton>(QStringLiteral("rbtFilialLista"), &grbFilial,
-                                            QStringLiteral("Lista"))),
-      btpFilial(create<SpeedButton>(QStringLiteral("btpFilial"), &grbFilial)),
-      grbGerente(createCaptioned<GroupBox>(QStringLiteral("grbGerente"), nullptr,
-                                     QStringLiteral("Gerente"))),
-      medGerente(create<MaskEdit>(QStringLiteral("medGerente"), &grbGerente)),
-      sbtGerente(create<LookupButton>(QStringLiteral("sbtGerente"), &grbGerente)),
-      edtGerente(create<Edit>(QStringLiteral("edtGerente"), &grbGerente)),
-      grbAprovacao(createCaptioned<GroupBox>(QStringLiteral("grbAprovacao"), &grbGerente,
-                                       QStringLiteral("Aprovação"))),
-      rbtAprova(createCaptioned<CheckBox>(QStringLiteral("rbtAprova"), &grbAprovacao,
-                                    QStringLiteral("Aprovado"))),
-      rbtNaoAprova(createCaptioned<CheckBox>(QStringLiteral("rbtNaoAprova"), &grbAprovacao,
-                                       QStringLiteral("Reprovado"))),
-      rbtNaoAprovado(createCaptioned<CheckBox>(QStringLiteral("rbtNaoAprovado"), &grbAprovacao,
-                                         QStringLiteral("Não Aprovado"))),
-      grbComprador(createCaptioned<GroupBox>(QStringLiteral("grbComprador"), nullptr,
-                                       QStringLiteral("Comprador"))),
-      rbtTodosComprador(createCaptioned<RadioButton>(QStringLiteral("rbtTodosComprador"),
-                                               &grbComprador, QStringLiteral("Todos"))),
-      rbtListaComprador(createCaptioned<RadioButton>(QStringLiteral("rbtListaComprador"),
-                                               &grbComprador, QStringLiteral("Lista"))),
-      sbtComprador(create<SpeedButton>(QStringLiteral("sbtComprador"), &grbComprador)),
-      grbDestino(createCaptioned<GroupBox>(QStringLiteral("grbDestino"), nullptr,
-                                     QStringLiteral("Destino da Solicitação"))),
-      rbtTodosDestino(createCaptioned<RadioButton>(QStringLiteral("rbtTodosDestino"), &grbDestino,
-                                             QStringLiteral("Todos"))),
-      rbtListaDestino(createCaptioned<RadioButton>(QStringLiteral("rbtListaDestino"), &grbDestino,
-                                             QStringLiteral("Lista"))),
-      sbtDestino(create<SpeedButton>(QStringLiteral("sbtDestino"), &grbDestino)),
-      cdsGrupFili(QStringLiteral("cdsGrupFili")), cdsFiliAgrupFili(QStringLiteral("cdsFiliAgrupFili")),
-      cdsDestGrupFili(QStringLiteral("cdsDestGrupFili")),
-      cdsAprovSoliGer(QStringLiteral("cdsAprovSoliGer")),
-      cdsVD_Gerente(QStringLiteral("cdsVD_Gerente")), qryComprador(qryCompradorName),
-      qryDestino(qryDestinoName), qryFilial(qryFilialName), qryGerente(qryGerenteName)
+      state(state),
+      FW_NAMED(grbDtSolicitacao, group, *this, nullptr, QStringLiteral("Data de Solicitação")),
+      FW_NAMED(depEmisIni, dateField, *this, grbDtSolicitacao, QStringLiteral("Inicial")),
+      FW_NAMED(depEmisFim, dateField, *this, grbDtSolicitacao, QStringLiteral("Final")),
+      FW_NAMED(grbDtEntrega, group, *this, nullptr, QStringLiteral("Data de Entrega")),
+      FW_NAMED(depEntrIni, dateField, *this, grbDtEntrega, QStringLiteral("Inicial")),
+      FW_NAMED(depEntrFim, dateField, *this, grbDtEntrega, QStringLiteral("Final")),
+      FW_NAMED(panAgrupFilial, create<Panel>),
+      FW_NAMED(medAgrupFilial, createLabelled<MaskEdit>, *this, &panAgrupFilial, "lblAgrupFilial",
+               "Agrupamento de Filial"),
+      FW_NAMED(btnAgrupFilial, create<LookupButton>, &panAgrupFilial),
+      FW_NAMED(edtAgrupFilial, create<Edit>, &panAgrupFilial),
+      FW_NAMED(grbFilial, group, *this, nullptr, QStringLiteral("Filial Solicitante")),
+      FW_NAMED(rbtFilialTodas, createCaptioned<RadioButton>, &grbFilial, QStringLiteral("Todas")),
+      FW_NAMED(rbtFilialLista, createCaptioned<RadioButton>, &grbFilial, QStringLiteral("Lista")),
+      FW_NAMED(btpFilial, create<SpeedButton>, &grbFilial),
+      FW_NAMED(grbGerente, group, *this, nullptr, QStringLiteral("Gerente")),
+      FW_NAMED(medGerente, create<MaskEdit>, &grbGerente),
+      FW_NAMED(sbtGerente, create<LookupButton>, &grbGerente),
+      FW_NAMED(edtGerente, create<Edit>, &grbGerente),
+      FW_NAMED(grbAprovacao, group, *this, &grbGerente, QStringLiteral("Aprovação")),
+      FW_NAMED(rbtAprova, createCaptioned<CheckBox>, &grbAprovacao, QStringLiteral("Aprovado")),
+      FW_NAMED(rbtNaoAprova, createCaptioned<CheckBox>, &grbAprovacao, QStringLiteral("Reprovado")),
+      FW_NAMED(rbtNaoAprovado, createCaptioned<CheckBox>, &grbAprovacao,
+               QStringLiteral("Não Aprovado")),
+      FW_NAMED(grbComprador, group, *this, nullptr, QStringLiteral("Comprador")),
+      FW_NAMED(rbtTodosComprador, createCaptioned<RadioButton>, &grbComprador,
+               QStringLiteral("Todos")),
+      FW_NAMED(rbtListaComprador, createCaptioned<RadioButton>, &grbComprador,
+               QStringLiteral("Lista")),
+      FW_NAMED(sbtComprador, create<SpeedButton>, &grbComprador),
+      FW_NAMED(grbDestino, group, *this, nullptr, QStringLiteral("Destino da Solicitação")),
+      FW_NAMED(rbtTodosDestino, createCaptioned<RadioButton>, &grbDestino, QStringLiteral("Todos")),
+      FW_NAMED(rbtListaDestino, createCaptioned<RadioButton>, &grbDestino, QStringLiteral("Lista")),
+      FW_NAMED(sbtDestino, create<SpeedButton>, &grbDestino)
 {
     SetCaption(QStringLiteral("Filtro de Solicitação de Compras"));
     HelpContext = 10403107;
-    for (const auto& [key, text] : catalog)
-        msgPadrao.Add(QString::fromLatin1(key), QString::fromUtf8(text));
+    addMessages();
 
     for (CheckBox* box : {&rbtAprova, &rbtNaoAprova, &rbtNaoAprovado})
         box->SetChecked(true, Announce::Quiet);
@@ -193,6 +208,25 @@ TfrmFiltroSolicita::TfrmFiltroSolicita()
     sbtGerente.DataSet = &qryGerente;
     UsePesquisar(sbtGerente, QStringLiteral("CDOPERADOR"));
 
+    declareRecordSets();
+    wireEvents();
+    OnCreate = [this](Form&) { FormCreate(); };
+    OnClose = [this](Form&, CloseAction& action) { FormClose(action); };
+}
+
+TfrmFiltroSolicita::~TfrmFiltroSolicita()
+{
+    Destroy();
+}
+
+void TfrmFiltroSolicita::addMessages()
+{
+    for (const auto& [key, text] : catalog)
+        msgPadrao.Add(QString::fromLatin1(key), QString::fromUtf8(text));
+}
+
+void TfrmFiltroSolicita::declareRecordSets()
+{
     declare(cdsGrupFili, {{"CDGRUPFILI", 10, "Código"}, {"NMGRUPFILI", 40, "Nome"}});
     declare(cdsFiliAgrupFili, {{"IDMARCADO", 1, ""},
                                {"CDFILIAL", 4, "Código"},
@@ -213,28 +247,30 @@ TfrmFiltroSolicita::TfrmFiltroSolicita()
                         {"CDFILCENTCMP", 4, ""},
                         {"CDREGIAO", 3, ""}});
     declare(qryGerente, {{"CDOPERADOR", 12, "Código"}, {"NMOPERADOR", 40, "Nome"}});
-
-    wireEvents();
-    OnCreate = [this](Form&) { FormCreate(); };
-    OnClose = [this](Form&, CloseAction& action) { FormClose(action); };
 }
 
-TfrmFiltroSolicita::~TfrmFiltroSolicita()
-{
-    Destroy();
-}
+// --- events ------------------------------------------------------------------------
 
 void TfrmFiltroSolicita::wireEvents()
+{
+    wireDates();
+    wireBranchGroup();
+    wireLists();
+    wireManager();
+}
+
+void TfrmFiltroSolicita::wireDates()
 {
     for (DateEdit* date : {&depEmisIni, &depEmisFim, &depEntrIni, &depEntrFim})
         date->OnExit = [this](Control& edit) {
             const auto& field = static_cast<DateEdit&>(edit);
             if (!field.HasValidDate())
-                MensErro(QStringLiteral("'%1' %2").arg(field.Text().trimmed(),
-                                                       msgPadrao.Msg(QStringLiteral("Data_Inv"))),
-                         true);
+                MensErro(invalidDate(field, msgPadrao), true);
         };
+}
 
+void TfrmFiltroSolicita::wireBranchGroup()
+{
     medAgrupFilial.OnKeyPress = [](Control&, QChar& key) {
         if ((key >= u'A' && key <= u'Z') || (key >= u'a' && key <= u'z'))
             key = QChar();
@@ -242,7 +278,7 @@ void TfrmFiltroSolicita::wireEvents()
     medAgrupFilial.OnChange = [this](Control&) {
         edtAgrupFilial.SetText({});
         stListaFilial.clear();
-        Filtro.Filial.stFilial.clear();
+        snapshot.branch.branches.clear();
     };
     medAgrupFilial.OnExit = [this](Control&) { Vd_AgrupFilial(); };
     btnAgrupFilial.BeforePesq = [this](LookupButton&, bool&) {
@@ -252,18 +288,21 @@ void TfrmFiltroSolicita::wireEvents()
         medAgrupFilial.SetText(cdsGrupFili.FieldByName(QStringLiteral("CDGRUPFILI")).AsString());
         edtAgrupFilial.SetText(cdsGrupFili.FieldByName(QStringLiteral("NMGRUPFILI")).AsString());
     };
+}
 
+void TfrmFiltroSolicita::wireLists()
+{
     wireListChoice(rbtFilialTodas, rbtFilialLista, btpFilial, stListaFilial);
-    btpFilial.OnClick = [this](Control&) { ListaFiliais(); };
+    btpFilial.OnClick = [this](Control&) { listBranches(); };
 
     wireListChoice(rbtTodosComprador, rbtListaComprador, sbtComprador, stListaComprador);
     sbtComprador.OnClick = [this](Control&) {
-        module::OpenDeclared(qryComprador, qryCompradorName, {});
+        openQuery(qryComprador, {});
         PesquisaLista(qryComprador, QStringLiteral("CDOPERADOR"),
                       msgPadrao.Msg(QStringLiteral("Comprador")), stListaComprador);
     };
     wireListChoice(rbtTodosDestino, rbtListaDestino, sbtDestino, stListaDestino);
-    sbtDestino.OnClick = [this](Control&) { ListaDestinos(); };
+    sbtDestino.OnClick = [this](Control&) { listDestinations(); };
     // F9 on a "Lista" choice opens its list.
     rbtListaComprador.OnKeyDown = [this](Control&, Key& key, Shift) {
         if (key == Qt::Key_F9)
@@ -273,11 +312,14 @@ void TfrmFiltroSolicita::wireEvents()
         if (key == Qt::Key_F9)
             sbtDestino.Click();
     };
+}
 
-    medGerente.OnChange = [this](Control&) { ClearGerente(); };
+void TfrmFiltroSolicita::wireManager()
+{
+    medGerente.OnChange = [this](Control&) { clearManager(); };
     medGerente.OnExit = [this](Control&) { Vd_Gerente(); };
     sbtGerente.BeforePesq = [this](LookupButton&, bool&) {
-        module::OpenDeclared(qryGerente, qryGerenteName, {{"P_CDOPERADOR", {}}, {"P_TCDOPERADOR", all}});
+        openQuery(qryGerente, {{"P_CDOPERADOR", {}}, {"P_TCDOPERADOR", all}});
     };
     sbtGerente.AfterPesq = [this](LookupButton&) {
         medGerente.SetText(qryGerente.FieldByName(QStringLiteral("CDOPERADOR")).AsString());
@@ -291,80 +333,64 @@ void TfrmFiltroSolicita::FormCreate()
 {
     stSol.clear();
     stEntr.clear();
-    ChooseLista(rbtFilialLista, rbtFilialTodas, false);
+    chooseList(rbtFilialLista, rbtFilialTodas, false);
     btpFilial.SetEnabled(false);
     stListaFilial.clear();
     managerDefaultApplied_ = false;
     Dados_Filtro(false);
     if (ModuFili()) {
         SetChildEnabled(panAgrupFilial, false);
-        ChooseLista(rbtFilialLista, rbtFilialTodas, true);
+        chooseList(rbtFilialLista, rbtFilialTodas, true);
         stListaFilial = QStringLiteral("_%1_").arg(FiliProc());
         grbFilial.SetEnabled(false);
     }
-    LoadMainScreenParameters();
-    frmLancaSoliCmp->panDestino.SetVisible(
-        frmLancaSoliCmp->cdsParaSupri.FieldByName(QStringLiteral("IDULTDESTSOL")).AsString() !=
-        QLatin1String("N"));
-    frmLancaSoliCmp->panComprador.SetVisible(
-        frmLancaSoliCmp->cdsParaSupri.FieldByName(QStringLiteral("IDULTCOMPSOL")).AsString() !=
-        QLatin1String("N"));
+    loadCenterParameters();
+    state.destinationShown =
+        state.cdsParaSupri.FieldByName(QStringLiteral("IDULTDESTSOL")).AsString() != no;
+    state.buyerShown =
+        state.cdsParaSupri.FieldByName(QStringLiteral("IDULTCOMPSOL")).AsString() != no;
     Controla_Filtro();
 }
 
-QString TfrmFiltroSolicita::PurchaseCenter()
+QString TfrmFiltroSolicita::purchaseCenter()
 {
-    module::OpenDeclared(qryFilial, qryFilialName, {{"P_CDFILIAL", FiliProc()}, {"P_TCDFILIAL", {}}});
-    const QString center =
-        qryFilial.IsEmpty() ? QString()
-                            : qryFilial.FieldByName(QStringLiteral("CDFILCENTCMP")).AsString();
+    openQuery(qryFilial, {{"P_CDFILIAL", FiliProc()}, {"P_TCDFILIAL", {}}});
+    const QString center = data::currentValue(qryFilial, QStringLiteral("CDFILCENTCMP"));
     return center.isEmpty() ? FiliProc() : center;
 }
 
 // The center's supply parameters and, where automatic requisitions are
 // locked, the operator's permissions to change them anyway.
-void TfrmFiltroSolicita::LoadMainScreenParameters()
+void TfrmFiltroSolicita::loadCenterParameters()
 {
-    module::BusyCursor busy;
-    auto& main = *frmLancaSoliCmp;
-    QString center = PurchaseCenter();
-    main.GetParamCmp(center, QStringLiteral("SUP"));
+    BusyCursor busy;
+    QString center = purchaseCenter();
+    state.GetParamCmp(center, QStringLiteral("SUP"));
 
-    main.permissoes.clear();
-    if (main.cdsParaSupri.FieldByName(QStringLiteral("IDBLOQALTSOLAUT")).AsString() !=
-        QLatin1String("S"))
+    state.clearPermissions();
+    if (state.cdsParaSupri.FieldByName(QStringLiteral("IDBLOQALTSOLAUT")).AsString() != yes)
         return;
-    const RemoteReply granted =
-        main.netLancaSoliCmp.Call(QStringLiteral("GetPermissoes"), {Operador()});
-    main.cdsPermissoes.SetData(CheckResultServ(granted, true).toPacket());
-    for (main.cdsPermissoes.First(); !main.cdsPermissoes.Eof(); main.cdsPermissoes.Next()) {
-        const QString key =
-            main.cdsPermissoes.FieldByName(QStringLiteral("IDAUTLANCSOLI")).AsString().toUpper();
-        if (Cli_cmp03100::permissionKeys.contains(key))
-            main.permissoes.insert(key);
-    }
+    const RemoteReply granted = callModule(QStringLiteral("GetPermissoes"), {Operador()});
+    state.cdsPermissoes.SetData(CheckResultServ(granted, true).toPacket());
+    state.derivePermissions();
 }
 
 void TfrmFiltroSolicita::Controla_Filtro()
 {
-    auto& main = *frmLancaSoliCmp;
-    grbComprador.SetVisible(main.panComprador.Visible());
-    grbDestino.SetVisible(main.panDestino.Visible());
-    cdsAprovSoliGer.SetData(CheckResultServ(callModule(QStringLiteral("GetVdAprovSoliGer"))).toPacket());
+    grbComprador.SetVisible(state.buyerShown);
+    grbDestino.SetVisible(state.destinationShown);
+    cdsAprovSoliGer.SetData(
+        CheckResultServ(callModule(QStringLiteral("GetVdAprovSoliGer"))).toPacket());
     const bool managers = cdsAprovSoliGer.FieldByName(QStringLiteral("CONTADOR")).AsFloat() > 0;
-    grbGerente.SetVisible(managers && main.panDestino.Visible());
+    grbGerente.SetVisible(managers && state.destinationShown);
     if (!grbGerente.Visible() || std::exchange(managerDefaultApplied_, true))
         return;
-    module::OpenDeclared(qryGerente, qryGerenteName, {{"P_CDOPERADOR", Operador()}, {"P_TCDOPERADOR", {}}});
+    openQuery(qryGerente, {{"P_CDOPERADOR", Operador()}, {"P_TCDOPERADOR", {}}});
     const bool isManager = !qryGerente.IsEmpty();
-    if (isManager) {
-        medGerente.SetText(qryGerente.FieldByName(QStringLiteral("CDOPERADOR")).AsString());
-        edtGerente.SetText(qryGerente.FieldByName(QStringLiteral("NMOPERADOR")).AsString());
+    medGerente.SetText(data::currentValue(qryGerente, QStringLiteral("CDOPERADOR")));
+    edtGerente.SetText(data::currentValue(qryGerente, QStringLiteral("NMOPERADOR")));
+    if (isManager)
         stGerente = medGerente.Text();
-    } else {
-        medGerente.SetText({});
-        edtGerente.SetText({});
-    }
     SetChildEnabled(grbAprovacao, isManager);
 }
 
@@ -376,37 +402,37 @@ void TfrmFiltroSolicita::FormClose(CloseAction& action)
 
 // --- server and queries ----------------------------------------------------------
 
+void TfrmFiltroSolicita::openQuery(ClientDataSet& query, const QueryParams& params)
+{
+    OpenDeclared(query, data::declaredName(QStringLiteral("TfrmFiltroSolicita"), query.Name()),
+                 params);
+}
+
 RemoteReply TfrmFiltroSolicita::callModule(const QString& method, std::vector<RemoteValue> args)
 {
-    return frmLancaSoliCmp->netLancaSoliCmp.Call(method, args);
+    return state.netLancaSoliCmp.Call(method, args);
 }
 
 void TfrmFiltroSolicita::loadFromServer(ClientDataSet& target, const QString& method,
                                         std::vector<RemoteValue> args, Control& focusOnFailure)
 {
-    try {
+    auto refocus = qScopeGuard([this, &focusOnFailure] { SetFocus(focusOnFailure); });
+    {
         const ProgressScope progress;
         target.SetData(CheckResultServ(callModule(method, std::move(args))).toPacket());
-    } catch (...) {
-        SetFocus(focusOnFailure);
-        throw;
     }
+    refocus.dismiss();
 }
 
 // --- lists and lookups ----------------------------------------------------------
 
-void TfrmFiltroSolicita::ChooseLista(RadioButton& lista, RadioButton& todos, bool chosen)
+void TfrmFiltroSolicita::listBranches()
 {
-    (chosen ? lista : todos).SetChecked(true);
-}
-
-
-void TfrmFiltroSolicita::ListaFiliais()
-{
-    cdsFiliAgrupFili.EmptyDataSet();
+    if (cdsFiliAgrupFili.Active())
+        cdsFiliAgrupFili.EmptyDataSet();
     ClientDataSet* branches = &qryFilial;
     if (medAgrupFilial.Text().trimmed().isEmpty()) {
-        module::OpenDeclared(qryFilial, qryFilialName, {{"P_CDFILIAL", QStringLiteral(" ")}, {"P_TCDFILIAL", all}});
+        openQuery(qryFilial, {{"P_CDFILIAL", QStringLiteral(" ")}, {"P_TCDFILIAL", all}});
     } else {
         loadFromServer(cdsFiliAgrupFili, QStringLiteral("GetFiliGrupFil"), {medAgrupFilial.Text()},
                        btpFilial);
@@ -418,7 +444,7 @@ void TfrmFiltroSolicita::ListaFiliais()
                   stListaFilial);
 }
 
-void TfrmFiltroSolicita::ListaDestinos()
+void TfrmFiltroSolicita::listDestinations()
 {
     ClientDataSet* destinations = &qryDestino;
     if (!medAgrupFilial.Text().trimmed().isEmpty() && rbtFilialTodas.Checked()) {
@@ -426,14 +452,13 @@ void TfrmFiltroSolicita::ListaDestinos()
                        sbtDestino);
         destinations = &cdsDestGrupFili;
     } else {
-        module::OpenDeclared(qryDestino, qryDestinoName,
-                  {{"P_CDFILIAL", stListaFilial},
-                   {"P_TCDFILIAL", rbtFilialTodas.Checked() ? all : QString()}});
+        openQuery(qryDestino, {{"P_CDFILIAL", stListaFilial},
+                               {"P_TCDFILIAL", rbtFilialTodas.Checked() ? all : QString()}});
     }
     if (destinations->IsEmpty())
         MensErro(QStringLiteral("Não há destino cadastrado."), true);
-    PesquisaLista(*destinations, QStringLiteral("CDDESTSOLI"), msgPadrao.Msg(QStringLiteral("Destino")),
-                  stListaDestino);
+    PesquisaLista(*destinations, QStringLiteral("CDDESTSOLI"),
+                  msgPadrao.Msg(QStringLiteral("Destino")), stListaDestino);
 }
 
 void TfrmFiltroSolicita::Vd_AgrupFilial()
@@ -449,10 +474,10 @@ void TfrmFiltroSolicita::Vd_AgrupFilial()
     edtAgrupFilial.SetText(cdsGrupFili.FieldByName(QStringLiteral("NMGRUPFILI")).AsString());
 }
 
-void TfrmFiltroSolicita::ClearGerente()
+void TfrmFiltroSolicita::clearManager()
 {
     edtGerente.SetText({});
-    Filtro.Gerente.stGerente.clear();
+    snapshot.manager.manager.clear();
     stGerente.clear();
 }
 
@@ -478,9 +503,9 @@ void TfrmFiltroSolicita::Vd_Gerente()
 
 // --- confirmation ------------------------------------------------------------------
 
-bool TfrmFiltroSolicita::ManagerApprovalInUse() const
+bool TfrmFiltroSolicita::managerApprovalInUse() const
 {
-    return grbGerente.Visible() && cdsAprovSoliGer.Active() && !cdsAprovSoliGer.IsEmpty() &&
+    return grbGerente.Visible() && data::hasRecords(cdsAprovSoliGer) &&
            cdsAprovSoliGer.FieldByName(QStringLiteral("CONTADOR")).AsFloat() > 0;
 }
 
@@ -493,9 +518,7 @@ void TfrmFiltroSolicita::Validacoes()
     };
     for (DateEdit* date : {&depEmisIni, &depEmisFim, &depEntrIni, &depEntrFim})
         if (!date->HasValidDate())
-            MensErro(QStringLiteral("'%1' %2").arg(date->Text().trimmed(),
-                                                   msgPadrao.Msg(QStringLiteral("Data_Inv"))),
-                     true);
+            MensErro(invalidDate(*date, msgPadrao), true);
     if (!hasContent(depEmisIni) && hasContent(depEmisFim))
         refuse(QStringLiteral("dtSolIni_Vazia"), &depEmisIni);
     if (hasContent(depEmisIni) && !hasContent(depEmisFim))
@@ -516,7 +539,7 @@ void TfrmFiltroSolicita::Validacoes()
         refuse(QStringLiteral("DtEntIniFin_Inv"), &depEntrIni);
 
     stAprovacao = all;
-    if (!ManagerApprovalInUse())
+    if (!managerApprovalInUse())
         return;
     const bool approved = rbtAprova.Checked(), rejected = rbtNaoAprova.Checked(),
                undecided = rbtNaoAprovado.Checked();
@@ -530,116 +553,132 @@ void TfrmFiltroSolicita::Validacoes()
 void TfrmFiltroSolicita::Dados_Filtro(bool save)
 {
     if (save) {
-        Filtro.Comprador.boListaComprador = rbtListaComprador.Checked();
-        Filtro.Comprador.stComprador = stListaComprador;
-        Filtro.Destino.boListaDestino = rbtListaDestino.Checked();
-        Filtro.Destino.stDestino = stListaDestino;
-        Filtro.Filial.boListaFilial = rbtFilialLista.Checked();
-        Filtro.Filial.stFilial = stListaFilial;
-        Filtro.dtSolIni = depEmisIni.Date();
-        Filtro.dtSolFin = depEmisFim.Date();
-        Filtro.dtEntrIni = depEntrIni.Date();
-        Filtro.dtEntrFin = depEntrFim.Date();
-        Filtro.Gerente.stGerente = stGerente;
-        Filtro.Gerente.stAprovacao = stAprovacao;
+        snapshot.buyer.buyerList = rbtListaComprador.Checked();
+        snapshot.buyer.buyers = stListaComprador;
+        snapshot.destination.destinationList = rbtListaDestino.Checked();
+        snapshot.destination.destinations = stListaDestino;
+        snapshot.branch.branchList = rbtFilialLista.Checked();
+        snapshot.branch.branches = stListaFilial;
+        snapshot.requisitionFrom = depEmisIni.Date();
+        snapshot.requisitionTo = depEmisFim.Date();
+        snapshot.deliveryFrom = depEntrIni.Date();
+        snapshot.deliveryTo = depEntrFim.Date();
+        snapshot.manager.manager = stGerente;
+        snapshot.manager.approvalSet = stAprovacao;
         return;
     }
-    ChooseLista(rbtListaComprador, rbtTodosComprador, Filtro.Comprador.boListaComprador);
-    stListaComprador = Filtro.Comprador.stComprador;
-    ChooseLista(rbtListaDestino, rbtTodosDestino, Filtro.Destino.boListaDestino);
-    stListaDestino = Filtro.Destino.stDestino;
-    ChooseLista(rbtFilialLista, rbtFilialTodas, Filtro.Filial.boListaFilial);
-    stListaFilial = Filtro.Filial.stFilial;
-    depEmisIni.SetDate(Filtro.dtSolIni);
-    depEmisFim.SetDate(Filtro.dtSolFin);
-    depEntrIni.SetDate(Filtro.dtEntrIni);
-    depEntrFim.SetDate(Filtro.dtEntrFin);
-    stGerente = Filtro.Gerente.stGerente;
-    stAprovacao = Filtro.Gerente.stAprovacao;
+    chooseList(rbtListaComprador, rbtTodosComprador, snapshot.buyer.buyerList);
+    stListaComprador = snapshot.buyer.buyers;
+    chooseList(rbtListaDestino, rbtTodosDestino, snapshot.destination.destinationList);
+    stListaDestino = snapshot.destination.destinations;
+    chooseList(rbtFilialLista, rbtFilialTodas, snapshot.branch.branchList);
+    stListaFilial = snapshot.branch.branches;
+    depEmisIni.SetDate(snapshot.requisitionFrom);
+    depEmisFim.SetDate(snapshot.requisitionTo);
+    depEntrIni.SetDate(snapshot.deliveryFrom);
+    depEntrFim.SetDate(snapshot.deliveryTo);
+    stGerente = snapshot.manager.manager;
+    stAprovacao = snapshot.manager.approvalSet;
 }
 
-void TfrmFiltroSolicita::SetTodosFlags()
+void TfrmFiltroSolicita::setNoRestrictionFlags()
 {
     const auto flag = [](const QString& value) { return value.isEmpty() ? all : QString(); };
     stTodosComprador = flag(stListaComprador);
     stTodosDestino = flag(stListaDestino);
     stTodosFilial = flag(stListaFilial);
-    stSol = flag(depEmisIni.Text().trimmed());
-    stEntr = flag(depEntrIni.Text().trimmed());
+    stSol = flag(depEmisIni.Text());
+    stEntr = flag(depEntrIni.Text());
     stTodosGerente = flag(stGerente);
 }
 
 // The requesting branches with matching requisitions and the requisitions of
-// the first one, straight into the main screen.
-void TfrmFiltroSolicita::CarregaSolicitacoes(const QString& filialOrigem)
+// the first one, or of the branch given while it is listed, into the state.
+void TfrmFiltroSolicita::loadRequisitions(const QString& branch)
 {
-    auto& main = *frmLancaSoliCmp;
-    std::vector<RemoteValue> criteria{
-        remoteDate(Filtro.dtSolIni), remoteDate(Filtro.dtSolFin),  stSol,
-        Filtro.Comprador.stComprador, stTodosComprador,              Filtro.Destino.stDestino,
-        stTodosDestino,               remoteDate(Filtro.dtEntrIni), remoteDate(Filtro.dtEntrFin),
-        stEntr,                       Filtro.Gerente.stGerente,     stTodosGerente,
-        Filtro.Gerente.stAprovacao,   Operador()};
-    std::vector<RemoteValue> branchArgs{medAgrupFilial.Text(), stTodosFilial, Filtro.Filial.stFilial};
+    std::vector<RemoteValue> criteria{remoteDate(snapshot.requisitionFrom),
+                                      remoteDate(snapshot.requisitionTo),
+                                      stSol,
+                                      snapshot.buyer.buyers,
+                                      stTodosComprador,
+                                      snapshot.destination.destinations,
+                                      stTodosDestino,
+                                      remoteDate(snapshot.deliveryFrom),
+                                      remoteDate(snapshot.deliveryTo),
+                                      stEntr,
+                                      snapshot.manager.manager,
+                                      stTodosGerente,
+                                      snapshot.manager.approvalSet,
+                                      Operador()};
+    std::vector<RemoteValue> branchArgs{medAgrupFilial.Text(), stTodosFilial,
+                                        snapshot.branch.branches};
     branchArgs.insert(branchArgs.end(), criteria.begin(), criteria.end());
 
-    // Silent on purpose: the retry loop decides what the user is told.
-    const RemoteReply branches = main.netLancaSoliCmp.Call(QStringLiteral("GetFilialSoli"), branchArgs);
+    // Criteria the server finds wrong come back as a text beside the lists,
+    // shown and retried like a refused reply.
+    const RemoteReply branches = callModule(QStringLiteral("GetFilialSoli"), branchArgs);
     if (!branches.ok)
-        throw std::runtime_error(branches.error.toStdString());
-    if (const QString error = branches.result.at(2).toString(); !error.isEmpty())
-        throw std::runtime_error(error.toStdString());
-    main.cdsFilialSoli.SetData(branches.result.at(0).toPacket());
-    main.cdsData.SetData(branches.result.at(1).toPacket());
-    if (!filialOrigem.isEmpty())
-        main.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), filialOrigem);
+        failLoad(branches);
+    if (const QString refusal = branches.result.at(2).toString(); !refusal.isEmpty())
+        failLoad(RemoteReply::failure(refusal, FailureKind::Refused));
+    state.cdsFilialSoli.SetData(branches.result.at(0).toPacket());
+    state.cdsData.SetData(branches.result.at(1).toPacket());
+    if (!branch.isEmpty())
+        state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), branch);
 
     std::vector<RemoteValue> requisitionArgs{
-        main.cdsFilialSoli.IsEmpty()
-            ? QString()
-            : main.cdsFilialSoli.FieldByName(QStringLiteral("CDFILIAL")).AsString()};
+        data::currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL"))};
     requisitionArgs.insert(requisitionArgs.end(), criteria.begin(), criteria.end());
-    const RemoteReply requisitions =
-        main.netLancaSoliCmp.Call(QStringLiteral("GetServSolicita"), requisitionArgs);
+    const RemoteReply requisitions = callModule(QStringLiteral("GetServSolicita"), requisitionArgs);
     if (!requisitions.ok)
-        throw std::runtime_error(requisitions.error.toStdString());
-    main.cdsServSolicita.SetData(requisitions.result.toPacket());
+        failLoad(requisitions);
+    state.cdsServSolicita.SetData(requisitions.result.toPacket());
 }
 
 void TfrmFiltroSolicita::sbtConfirmaClick()
 {
-    Confirma({});
+    confirm({});
 }
 
-void TfrmFiltroSolicita::Confirma(const QString& filialOrigem)
+void TfrmFiltroSolicita::confirm(const QString& branch)
 {
     Validacoes();
     Vd_Gerente();
     Dados_Filtro(true);
-    SetTodosFlags();
+    setNoRestrictionFlags();
     for (int attempts = 0;; ++attempts) {
-        try {
-            const ProgressScope progress(msgPadrao.Msg(QStringLiteral("Get_Data")));
-            CarregaSolicitacoes(filialOrigem);
+        const std::optional<QString> failure = attemptLoad(branch);
+        if (!failure)
             break;
-        } catch (const std::exception& failure) {
-            if (attempts >= silentRetries) {
-                const TMessages& texts = msgFramework();
-                const QString question =
-                    texts.Msg(QStringLiteral("Err_Conex")) + QStringLiteral("\n\n") +
-                    texts.Msg(QStringLiteral("DsErro")) + QString::fromUtf8(failure.what()) +
-                    QStringLiteral("\n\n") + texts.Msg(QStringLiteral("Reestab_Conex"));
-                const int answer = uiPort().askCustom(
-                    {question, MsgType::Information,
-                     {texts.Msg(QStringLiteral("Sim")), texts.Msg(QStringLiteral("Nao"))}});
-                if (answer != firstCustomAnswer)
-                    Abort();
-            }
-            const ProgressScope reconnecting;
-            frmLancaSoliCmp->netLancaSoliCmp.Reconnect();
-        }
+        if (attempts >= silentRetries && !askToRetry(*failure))
+            Abort();
+        const ProgressScope reconnecting;
+        state.netLancaSoliCmp.Reconnect();
     }
     SetModalResult(mrOk);
+}
+
+std::optional<QString> TfrmFiltroSolicita::attemptLoad(const QString& branch)
+{
+    try {
+        const ProgressScope progress(msgPadrao.Msg(QStringLiteral("Get_Data")));
+        loadRequisitions(branch);
+        return std::nullopt;
+    } catch (const LoadFailure& failure) {
+        return failure.text;
+    }
+}
+
+bool TfrmFiltroSolicita::askToRetry(const QString& failure)
+{
+    const TMessages& texts = msgFramework();
+    const QString question = texts.Msg(QStringLiteral("Err_Conex")) + QStringLiteral("\n\n") +
+                             texts.Msg(QStringLiteral("DsErro")) + failure +
+                             QStringLiteral("\n\n") + texts.Msg(QStringLiteral("Reestab_Conex"));
+    return uiPort().askCustom({question,
+                               MsgType::Information,
+                               {texts.Msg(QStringLiteral("Sim")),
+                                texts.Msg(QStringLiteral("Nao"))}}) == firstCustomAnswer;
 }
 
 // --- options -----------------------------------------------------------------------
@@ -651,6 +690,8 @@ FilterOptions TfrmFiltroSolicita::GetOptions() const
             {QStringLiteral("stFili"), stListaFilial}};
 }
 
+// Each list comes back with its choice, so that what the dialog shows is
+// what the confirmation sends.
 void TfrmFiltroSolicita::SetOptions(const FilterOptions& options)
 {
     for (const FilterOption& option : options) {
@@ -661,26 +702,31 @@ void TfrmFiltroSolicita::SetOptions(const FilterOptions& options)
         else if (option.name == QLatin1String("stFili"))
             stListaFilial = option.value;
     }
+    chooseList(rbtListaComprador, rbtTodosComprador, !stListaComprador.isEmpty());
+    chooseList(rbtListaDestino, rbtTodosDestino, !stListaDestino.isEmpty());
+    chooseList(rbtFilialLista, rbtFilialTodas, !stListaFilial.isEmpty());
 }
 
 // --- the unit ------------------------------------------------------------------------
 
+// Shown again after a close, with no branch listed, the filter decides
+// again whether buyers and destinations are shown.
 void CriaFiltroSolicita()
 {
-    module::BusyCursor busy;
-    frmLancaSoliCmp->boFiltroAberto = true;
+    BusyCursor busy;
+    data::RequisitionState& state = *unitState;
+    state.parametersRefreshPending = true;
     if (!boFiltroCriado) {
         if (!frmFiltroSolicita) {
-            frmFiltroSolicita.create();
+            frmFiltroSolicita.create(state);
         } else {
-            auto& main = *frmLancaSoliCmp;
-            if (main.cdsFilialSoli.IsEmpty()) {
-                const auto parameterOn = [&main](const char* flag) {
-                    return main.cdsParaSupri.FieldByName(QString::fromLatin1(flag)).AsString() !=
-                           QLatin1String("N");
+            if (state.cdsFilialSoli.IsEmpty()) {
+                const auto parameterOn = [&state](const char* flag) {
+                    return state.cdsParaSupri.FieldByName(QString::fromLatin1(flag)).AsString() !=
+                           no;
                 };
-                main.panDestino.SetVisible(parameterOn("IDULTDESTSOL"));
-                main.panComprador.SetVisible(parameterOn("IDULTCOMPSOL"));
+                state.destinationShown = parameterOn("IDULTDESTSOL");
+                state.buyerShown = parameterOn("IDULTCOMPSOL");
             }
             frmFiltroSolicita->Controla_Filtro();
         }
@@ -690,42 +736,20 @@ void CriaFiltroSolicita()
     uiPort().showModal(*frmFiltroSolicita);
 }
 
-void DeclareStatements(StatementRegistry& registry)
+void initialization(data::RequisitionState& state)
 {
-    registry.Declare(qryCompradorName,
-                     {QStringLiteral("SELECT COMPRADOR.CDOPERADOR, OPERADOR.NMOPERADOR FROM COMPRADOR, "
-                                     "OPERADOR WHERE COMPRADOR.CDOPERADOR = OPERADOR.CDOPERADOR "
-                                     "ORDER BY COMPRADOR.CDOPERADOR")});
-    registry.Declare(
-        qryDestinoName,
-        {QStringLiteral("SELECT CDDESTSOLI, MIN (NMDESTSOLI) NMDESTSOLI FROM DESTSOL WHERE "
-                        "((INSTR(:P_CDFILIAL, CDFILIAL) > 0) OR ('T' = :P_TCDFILIAL)) GROUP BY "
-                        "CDDESTSOLI ORDER BY CDDESTSOLI")});
-    registry.Declare(
-        qryFilialName,
-        {QStringLiteral("SELECT FILIAL.CDFILIAL, FILIAL.NMFILIAL, FILIAL.IDCNTRRESC, "
-                        "FILIAL.CDFILCENTCMP, FILIAL.CDREGIAO FROM FILIAL WHERE (FILIAL.CDFILIAL = "
-                        ":P_CDFILIAL OR :P_TCDFILIAL = 'T') AND (FILIAL.IDCNTRRESC <> 'S') AND "
-                        "(FILIAL.CDREGIAO IS NOT NULL) ORDER BY FILIAL.CDFILIAL")});
-    registry.Declare(
-        qryGerenteName,
-        {QStringLiteral("SELECT OPERADOR.CDOPERADOR, OPERADOR.NMOPERADOR FROM GERENTE, OPERADOR "
-                        "WHERE GERENTE.CDOPERADOR = OPERADOR.CDOPERADOR AND ((OPERADOR.CDOPERADOR "
-                        "= :P_CDOPERADOR) OR (:P_TCDOPERADOR = 'T')) ORDER BY OPERADOR.CDOPERADOR")});
-}
-
-void initialization()
-{
+    unitState = &state;
     boFiltroCriado = false;
 }
 
 void finalization()
 {
     frmFiltroSolicita.free();
-    for (QString* text : {&stListaComprador, &stListaDestino, &stListaFilial, &stTodosComprador,
-                          &stTodosDestino, &stTodosFilial, &stGerente, &stTodosGerente,
-                          &stAprovacao, &stSol, &stEntr})
+    for (QString* text :
+         {&stListaComprador, &stListaDestino, &stListaFilial, &stTodosComprador, &stTodosDestino,
+          &stTodosFilial, &stGerente, &stTodosGerente, &stAprovacao, &stSol, &stEntr})
         text->clear();
+    unitState = nullptr;
 }
 
 } // namespace cmp::Cli_cmp03107

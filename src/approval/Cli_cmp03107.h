@@ -1,12 +1,16 @@
 #pragma once
 
+#include "framework/core/named.h"
 #include "framework/data/client_dataset.h"
 #include "framework/forms/base_screens.h"
+#include "framework/forms/screen_creation.h"
 #include "framework/net/remote_value.h"
-#include "module/screen_creation.h"
+#include "framework/sql/declared_query.h"
 
 #include <QDate>
 #include <QString>
+
+#include <optional>
 
 namespace cmp::fw {
 class DateEdit;
@@ -18,8 +22,11 @@ class MaskEdit;
 class Panel;
 class RadioButton;
 class SpeedButton;
-class StatementRegistry;
 } // namespace cmp::fw
+
+namespace cmp::data {
+class RequisitionState;
+}
 
 namespace cmp::Cli_cmp03107 {
 
@@ -27,40 +34,42 @@ namespace cmp::Cli_cmp03107 {
 // manager and the approval set. A snapshot uses only some of its slots.
 struct TCOMP_DEST
 {
-    bool boListaComprador = false;
-    QString stComprador;
-    bool boListaDestino = false;
-    QString stDestino;
-    bool boListaFilial = false;
-    QString stFilial;
-    qint32 reservado = 0; // kept for the block's layout; nothing reads it
-    QString stGerente;
-    QString stAprovacao;
+    bool buyerList = false;
+    QString buyers;
+    bool destinationList = false;
+    QString destinations;
+    bool branchList = false;
+    QString branches;
+    QString manager;
+    QString approvalSet;
 };
 
 // The criteria as last confirmed; also the by-reference arguments of the
 // loading calls.
 struct TFILTRO
 {
-    TCOMP_DEST Comprador;
-    TCOMP_DEST Destino;
-    TCOMP_DEST Filial;
-    QDate dtSolIni;
-    QDate dtSolFin;
-    QDate dtEntrIni;
-    QDate dtEntrFin;
-    TCOMP_DEST Gerente;
+    TCOMP_DEST buyer;
+    TCOMP_DEST destination;
+    TCOMP_DEST branch;
+    QDate requisitionFrom;
+    QDate requisitionTo;
+    QDate deliveryFrom;
+    QDate deliveryTo;
+    TCOMP_DEST manager;
 };
 
 // The requisition filter: which requesting branches and requisitions the
 // main screen lists. Created once and kept hidden between uses, so its
 // criteria survive from one opening to the next. Its creation also loads the
-// purchasing parameters and the operator's permissions into the main screen.
+// purchasing parameters and the operator's permissions into the requisition
+// state, and decides whether buyers and destinations are shown.
 class TfrmFiltroSolicita : public fw::TfrmFiltroPadrao
 {
 public:
-    TfrmFiltroSolicita();
+    explicit TfrmFiltroSolicita(data::RequisitionState& state);
     ~TfrmFiltroSolicita() override;
+
+    data::RequisitionState& state;
 
     fw::GroupBox& grbDtSolicitacao;
     fw::DateEdit& depEmisIni;
@@ -93,24 +102,24 @@ public:
     fw::RadioButton& rbtListaDestino;
     fw::SpeedButton& sbtDestino;
 
-    fw::ClientDataSet cdsGrupFili;
-    fw::ClientDataSet cdsFiliAgrupFili;
-    fw::ClientDataSet cdsDestGrupFili;
-    fw::ClientDataSet cdsAprovSoliGer;
-    fw::ClientDataSet cdsVD_Gerente;
-    fw::ClientDataSet qryComprador;
-    fw::ClientDataSet qryDestino;
-    fw::ClientDataSet qryFilial;
-    fw::ClientDataSet qryGerente;
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsGrupFili);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsFiliAgrupFili);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsDestGrupFili);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsAprovSoliGer);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsVD_Gerente);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryComprador);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryDestino);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryFilial);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryGerente);
 
-    TFILTRO Filtro;
+    TFILTRO snapshot;
 
     // Shows the groups the parameters ask for and applies the manager
     // default once per instance.
     void Controla_Filtro();
     // Loads the lists again with the criteria on the dialog, staying on the
     // requesting branch given when it is still listed.
-    void Confirma(const QString& filialOrigem);
+    void confirm(const QString& branch);
 
 protected:
     fw::FilterOptions GetOptions() const override;
@@ -118,23 +127,31 @@ protected:
     void sbtConfirmaClick() override;
 
 private:
+    void addMessages();
+    void declareRecordSets();
     void FormCreate();
     void FormClose(fw::CloseAction& action);
     void wireEvents();
-    void LoadMainScreenParameters();
+    void wireDates();
+    void wireBranchGroup();
+    void wireLists();
+    void wireManager();
+    void loadCenterParameters();
     void Validacoes();
     void Vd_AgrupFilial();
     void Vd_Gerente();
     void Dados_Filtro(bool save);
-    void SetTodosFlags();
-    void CarregaSolicitacoes(const QString& filialOrigem);
-    void ListaFiliais();
-    void ListaDestinos();
-    void ChooseLista(fw::RadioButton& lista, fw::RadioButton& todos, bool chosen);
-    void ClearGroup();
-    void ClearGerente();
-    bool ManagerApprovalInUse() const;
-    QString PurchaseCenter();
+    void setNoRestrictionFlags();
+    void loadRequisitions(const QString& branch);
+    // One attempt at loading the lists: nothing when it worked, else what failed.
+    std::optional<QString> attemptLoad(const QString& branch);
+    bool askToRetry(const QString& failure);
+    void listBranches();
+    void listDestinations();
+    void clearManager();
+    bool managerApprovalInUse() const;
+    QString purchaseCenter();
+    void openQuery(fw::ClientDataSet& query, const fw::QueryParams& params);
     fw::RemoteReply callModule(const QString& method, std::vector<fw::RemoteValue> args = {});
     void loadFromServer(fw::ClientDataSet& target, const QString& method,
                         std::vector<fw::RemoteValue> args, fw::Control& focusOnFailure);
@@ -143,7 +160,7 @@ private:
     bool managerDefaultApplied_ = false;
 };
 
-extern module::ScreenInstance<TfrmFiltroSolicita> frmFiltroSolicita;
+extern fw::ScreenInstance<TfrmFiltroSolicita> frmFiltroSolicita;
 // True while the filter is open.
 extern bool boFiltroCriado;
 // The working criteria; "T" means the criterion does not restrict.
@@ -155,8 +172,9 @@ extern QString stSol, stEntr;
 // Opens the filter modally, creating it the first time.
 void CriaFiltroSolicita();
 
-void DeclareStatements(fw::StatementRegistry& registry);
-void initialization();
+// The unit works on the module's requisition state from its initialization
+// to its finalization.
+void initialization(data::RequisitionState& state);
 void finalization();
 
 } // namespace cmp::Cli_cmp03107

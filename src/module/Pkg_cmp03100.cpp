@@ -1,16 +1,35 @@
 #include "module/Pkg_cmp03100.h"
 
 #include "approval/Cli_cmp03107.h"
+#include "data/module_statements.h"
+#include "data/requisition_state.h"
 #include "framework/core/abort.h"
 #include "framework/sql/statement_registry.h"
-#include "module/module_statements.h"
 #include "requisition/Cli_cmp03100.h"
 
+#include <memory>
+
 namespace {
+
+using namespace cmp;
 
 // A loader may initialize the package more than once; the units' steps run
 // on the first initialization and on the matching last finalization.
 int useCount = 0;
+
+// What the module's screens share, while the module is loaded.
+std::unique_ptr<data::RequisitionState> session;
+
+// The screens reach each other only through these routines.
+void registerScreenRoutines(data::ScreenRoutines& screens)
+{
+    screens.CriaFiltroSolicita = [] { Cli_cmp03107::CriaFiltroSolicita(); };
+    screens.confirmFilterAgain = [](const QString& branch) {
+        if (Cli_cmp03107::frmFiltroSolicita)
+            Cli_cmp03107::frmFiltroSolicita->confirm(branch);
+    };
+    screens.freeKeptDialogs = [] { Cli_cmp03107::frmFiltroSolicita.free(); };
+}
 
 } // namespace
 
@@ -18,9 +37,11 @@ void Initialize()
 {
     if (useCount++ > 0)
         return;
-    cmp::module::DeclareModuleStatements(cmp::fw::declaredStatements());
-    cmp::Cli_cmp03100::initialization();
-    cmp::Cli_cmp03107::initialization();
+    data::DeclareModuleStatements(fw::declaredStatements());
+    session = std::make_unique<data::RequisitionState>();
+    registerScreenRoutines(session->screens);
+    Cli_cmp03100::initialization(*session);
+    Cli_cmp03107::initialization(*session);
 }
 
 void Finalize()
@@ -28,12 +49,13 @@ void Finalize()
     if (useCount == 0 || --useCount > 0)
         return;
     // Reverse unit order: the main screen frees the dialogs it keeps.
-    cmp::Cli_cmp03107::finalization();
-    cmp::Cli_cmp03100::finalization();
+    Cli_cmp03107::finalization();
+    Cli_cmp03100::finalization();
+    session.reset();
 }
 
 void IniProc()
 {
     // The host's entry: whatever a screen aborts stays inside the module.
-    cmp::fw::RunUserAction([] { cmp::Cli_cmp03100::CriaLancaSoliCmp(); });
+    fw::RunUserAction([] { Cli_cmp03100::CriaLancaSoliCmp(); });
 }

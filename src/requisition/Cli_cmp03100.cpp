@@ -1,7 +1,6 @@
 #include "requisition/Cli_cmp03100.h"
 
-#include "approval/Cli_cmp03107.h"
-#include "data/requisition_records.h"
+#include "data/module_statements.h"
 #include "framework/core/abort.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/data_controls.h"
@@ -9,44 +8,32 @@
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
 #include "framework/ui/host_context.h"
-#include "framework/sql/statement_registry.h"
 #include "framework/ui/ui_port.h"
-#include "requisition/flags.h"
 
 namespace cmp::Cli_cmp03100 {
 
-module::ScreenInstance<TfrmLancaSoliCmp> frmLancaSoliCmp;
+fw::ScreenInstance<TfrmLancaSoliCmp> frmLancaSoliCmp;
 bool boStCriado = false;
-std::unique_ptr<QStringList> stlDtEntrega;
-std::unique_ptr<QStringList> stlProdutos;
-std::unique_ptr<QStringList> stlProdutosTot;
-QString stUtiliza_Prod;
-QString stUtiliza_Data;
-QString stNmProduto;
-QString stQtde;
-QString stIdPerAltSApr;
-QString stIdImpIncSolApr;
-QChar chKeyNum;
-const QStringList permissionKeys{
-    QStringLiteral("INCLUIR_DTENTREGA"),   QStringLiteral("EXCLUIR_DTENTREGA"),
-    QStringLiteral("INCLUIR_PRODUTO"),     QStringLiteral("ALTERAR_PRODUTO"),
-    QStringLiteral("EXCLUIR_PRODUTO"),     QStringLiteral("AUMENTAR_QUANTIDADE"),
-    QStringLiteral("DIMINUIR_QUANTIDADE"), QStringLiteral("EXCLUIR_SOLICITACAO")};
 
 namespace {
 
 using namespace fw;
+using data::currentValue;
+
+// The module's state, from the unit's initialization to its finalization.
+data::RequisitionState* unitState = nullptr;
 
 const QString decisionIndex = QStringLiteral("IndCube");
-const QString statementPrefix = QStringLiteral("TfrmLancaSoliCmp.");
 constexpr int smallScreenHeight = 480;
 
 } // namespace
 
 TfrmLancaSoliCmp::~TfrmLancaSoliCmp()
 {
-    // The base screen's command handling reads this screen's record sets.
+    // The base screen's command handling reads the shared record sets, which
+    // outlive this screen: nothing of it may run on them any more.
     dtsPadrao.SetDataSet(nullptr);
+    state.detachHandlers();
     Destroy();
 }
 
@@ -60,14 +47,13 @@ void TfrmLancaSoliCmp::FormCreate()
 {
     {
         const ProgressScope progress;
-        netLancaSoliCmp.Connect();
-        netCompras.Connect();
+        state.netLancaSoliCmp.Connect();
+        state.netCompras.Connect();
     }
     tshIncSoli.SetTabVisible(false);
     mnuIncSoli.SetVisible(tshIncSoli.TabVisible());
     pgcPadrao.SetActivePage(&tshFilialSoli);
-    boPrimeiraAtivacao = true;
-    boCopiaItens = true;
+    firstActivationPending_ = true;
 }
 
 void TfrmLancaSoliCmp::FormActivate()
@@ -75,71 +61,50 @@ void TfrmLancaSoliCmp::FormActivate()
     // The screen is laid out for more than the smallest screens it runs on.
     if (ScreenHeight() == smallScreenHeight)
         SetWindowState(WindowState::Maximized);
-    if (!std::exchange(boPrimeiraAtivacao, false))
+    if (!std::exchange(firstActivationPending_, false))
         return;
-    stlDtEntrega = std::make_unique<QStringList>();
-    stlProdutos = std::make_unique<QStringList>();
-    stlProdutosTot = std::make_unique<QStringList>();
-    HabilitaInclusaoAgregada();
-    MostraFilialLancamento();
+    state.origins.setAll(true);
+    enableAggregatedInclusion();
+    showLaunchingBranch();
     if (pgcPadrao.ActivePage() != &tshFilialSoli && tshFilialSoli.TabVisible())
         pgcPadrao.SetActivePage(&tshFilialSoli);
-    Cli_cmp03107::CriaFiltroSolicita();
-    CopiaParametrosFilial();
-    AplicaParametrosFilial();
+    state.screens.CriaFiltroSolicita();
+    state.copyBranchFlags();
+    applyBranchParameters();
     pgcPadraoChange();
-    EscolheModeloProduto();
+    chooseProductTemplate();
+}
+
+void TfrmLancaSoliCmp::sbtFiltroClick()
+{
+    state.screens.CriaFiltroSolicita();
+    showBuyerAndDestination();
 }
 
 // Aggregated requisitions are entered for a school-meal central: an operator
 // bound to one branch may enter them only from one.
-void TfrmLancaSoliCmp::HabilitaInclusaoAgregada()
+void TfrmLancaSoliCmp::enableAggregatedInclusion()
 {
     bool allowed = true;
     if (ModuFili()) {
-        AbreConsulta(qryCentMerenda, {{QStringLiteral("P_CDFILIAL"), FiliProc()}});
+        openQuery(qryCentMerenda, {{QStringLiteral("P_CDFILIAL"), FiliProc()}});
         allowed = !qryCentMerenda.IsEmpty();
     }
     SetCommandEnabled(sbtInclSolicAgreg, allowed);
 }
 
 // New requisitions are launched by the processing branch.
-void TfrmLancaSoliCmp::MostraFilialLancamento()
+void TfrmLancaSoliCmp::showLaunchingBranch()
 {
-    AbreConsulta(qryFilial, {{QStringLiteral("P_CDFILIAL"), FiliProc()}});
-    const bool found = !qryFilial.IsEmpty();
-    edtCdFilLanca.SetText(found ? qryFilial.FieldByName(QStringLiteral("CDFILIAL")).AsString() : QString());
-    edtNmFilLanca.SetText(found ? qryFilial.FieldByName(QStringLiteral("NMFILIAL")).AsString() : QString());
+    openQuery(qryFilial, {{QStringLiteral("P_CDFILIAL"), FiliProc()}});
+    edtCdFilLanca.SetText(currentValue(qryFilial, QStringLiteral("CDFILIAL")));
+    edtNmFilLanca.SetText(currentValue(qryFilial, QStringLiteral("NMFILIAL")));
 }
 
-void TfrmLancaSoliCmp::AbreConsulta(ClientDataSet& query, const module::QueryParams& params)
+void TfrmLancaSoliCmp::openQuery(ClientDataSet& query, const QueryParams& params)
 {
-    module::OpenDeclared(query, statementPrefix + query.Name(), params);
-}
-
-QString TfrmLancaSoliCmp::currentBranchFlag(const QString& field) const
-{
-    return currentValue(cdsFilialSoli, field);
-}
-
-QString TfrmLancaSoliCmp::currentRequisition(const QString& field) const
-{
-    return currentValue(cdsServSolicita, field);
-}
-
-TfrmLancaSoliCmp::RequisitionKey TfrmLancaSoliCmp::chaveAtual() const
-{
-    return {currentRequisition(QStringLiteral("CDFILSOLI")),
-            currentRequisition(QStringLiteral("CDFILLANCA")),
-            currentRequisition(QStringLiteral("NRSOLICMP"))};
-}
-
-void TfrmLancaSoliCmp::CopiaParametrosFilial()
-{
-    const QString changesOnApproved = currentBranchFlag(QStringLiteral("IDPERALTSAPR"));
-    stIdPerAltSApr = changesOnApproved.isEmpty() ? QStringLiteral("NNN") : changesOnApproved;
-    const QString importsInclusions = currentBranchFlag(QStringLiteral("IDIMPINCSOLAPR"));
-    stIdImpIncSolApr = importsInclusions.isEmpty() ? QStringLiteral("N") : importsInclusions;
+    OpenDeclared(query, data::declaredName(QStringLiteral("TfrmLancaSoliCmp"), query.Name()),
+                 params);
 }
 
 void TfrmLancaSoliCmp::Vd_Just_Inc()
@@ -155,14 +120,14 @@ void TfrmLancaSoliCmp::FormCloseQuery(bool&)
 {
     if (tshIncSoli.TabVisible()) {
         Vd_Just_Inc();
-    } else if (currentBranchFlag(QStringLiteral("IDJUSSOLEXT")) == QLatin1String("S") &&
+    } else if (state.branchFlag(QStringLiteral("IDJUSSOLEXT")) == data::yes &&
                dckJusExtra.Checked() && dbeNmJustSoli.Text().trimmed().isEmpty()) {
         pgcPadrao.SetActivePage(&tshDadosSoli);
         SetFocus(dbeNmJustSoli);
         MensErro(msgPadrao.Msg(QStringLiteral("Jus_N_Inf")), true);
     }
-    if (cdsDecisionProdutos.HasIndex(decisionIndex))
-        cdsDecisionProdutos.DeleteIndex(decisionIndex);
+    if (state.cdsDecisionProdutos.HasIndex(decisionIndex))
+        state.cdsDecisionProdutos.DeleteIndex(decisionIndex);
 }
 
 void TfrmLancaSoliCmp::FormClose(CloseAction& action)
@@ -171,59 +136,35 @@ void TfrmLancaSoliCmp::FormClose(CloseAction& action)
         action = CloseAction::None;
         return;
     }
-    netCompras.Disconnect();
-    netLancaSoliCmp.Disconnect();
-    chaveItens_ = chaveMovimento_ = chaveDados_ = {};
+    state.netCompras.Disconnect();
+    state.netLancaSoliCmp.Disconnect();
     boStCriado = false;
-    stlDtEntrega.reset();
-    stlProdutosTot.reset();
-    stlProdutos.reset();
-    Cli_cmp03107::frmFiltroSolicita.free();
+    state.screens.freeKeptDialogs();
+    state.clear();
     action = CloseAction::Free;
 }
 
 void CriaLancaSoliCmp()
 {
-    module::BusyCursor busy;
+    BusyCursor busy;
     if (!boStCriado) {
-        frmLancaSoliCmp.create();
+        frmLancaSoliCmp.create(*unitState);
         boStCriado = true;
     }
     frmLancaSoliCmp->SetWindowState(WindowState::Normal);
     uiPort().showModeless(*frmLancaSoliCmp);
 }
 
-void DeclareStatements(StatementRegistry& registry)
+void initialization(data::RequisitionState& state)
 {
-    const auto declare = [&registry](const char* query, const char* sql) {
-        registry.Declare(statementPrefix + QLatin1String(query), {QString::fromLatin1(sql)});
-    };
-    declare("qryCentMerenda",
-            "SELECT FILIAL.CDFILIAL, FILIAL.NMFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL AND "
-            "IDCNTRRESC <> 'S' AND CDREGIAO IS NOT NULL AND CDFILCENTPME IS NULL AND "
-            "IDFILCENTPME = 'S'");
-    declare("qryFilial",
-            "SELECT CDFILIAL, NMFILIAL, IDCNTRRESC, CDREGIAO, IDFUNCAOFILI FROM FILIAL, "
-            "PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = NVLSTR(P_CDFILIAL.PARAM, CDFILIAL) "
-            "ORDER BY CDFILIAL");
-    declare("qryParamGeral", "SELECT IDCACHPRODFI FROM PARAMGERAL");
-}
-
-void initialization()
-{
+    unitState = &state;
     boStCriado = false;
 }
 
 void finalization()
 {
     frmLancaSoliCmp.free();
-    stlDtEntrega.reset();
-    stlProdutos.reset();
-    stlProdutosTot.reset();
-    for (QString* text : {&stUtiliza_Prod, &stUtiliza_Data, &stNmProduto, &stQtde,
-                          &stIdPerAltSApr, &stIdImpIncSolApr})
-        text->clear();
-    chKeyNum = QChar();
+    unitState = nullptr;
 }
 
 } // namespace cmp::Cli_cmp03100

@@ -8,9 +8,6 @@
 #include "framework/forms/data_controls.h"
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
-#include "framework/net/check_result.h"
-#include "framework/ui/host_context.h"
-#include "requisition/flags.h"
 
 #include <utility>
 
@@ -19,7 +16,9 @@ namespace cmp::Cli_cmp03100 {
 namespace {
 
 using namespace fw;
-
+using data::currentValue;
+using data::hasRecords;
+using data::yes;
 
 bool editing(const ClientDataSet& dataSet)
 {
@@ -35,30 +34,36 @@ void keepOnlyIf(SpeedButton& button, bool allowed)
 
 } // namespace
 
-std::vector<std::pair<SpeedButton*, MenuItem*>> TfrmLancaSoliCmp::comandos()
+std::vector<std::pair<SpeedButton*, MenuItem*>> TfrmLancaSoliCmp::commands()
 {
-    return {{&sbtIncluir, &mnuIncluir},       {&sbtAlterar, &mnuAlterar},
-            {&sbtExcluir, &mnuExcluir},       {&sbtProcurar, &mnuProcurar},
-            {&sbtVerificar, &mnuVerificar},   {&sbtConfirmar, &mnuConfirmar},
-            {&sbtCancelar, &mnuCancelar},     {&sbtFiltro, &mnuFiltro},
-            {&sbtCopy, &mnuCopy},             {&sbtAprovSol, &mnuAprovSol},
-            {&sbtAltAut, &mnuAltAut},         {&sbtAutomatico, &mnuAutomatico},
+    return {{&sbtIncluir, &mnuIncluir},
+            {&sbtAlterar, &mnuAlterar},
+            {&sbtExcluir, &mnuExcluir},
+            {&sbtProcurar, &mnuProcurar},
+            {&sbtVerificar, &mnuVerificar},
+            {&sbtConfirmar, &mnuConfirmar},
+            {&sbtCancelar, &mnuCancelar},
+            {&sbtFiltro, &mnuFiltro},
+            {&sbtCopy, &mnuCopy},
+            {&sbtAprovSol, &mnuAprovSol},
+            {&sbtAltAut, &mnuAltAut},
+            {&sbtAutomatico, &mnuAutomatico},
             {&sbtAprovSolGer, &mnuAprovSolGer}};
 }
 
-void TfrmLancaSoliCmp::ComandosSeguemMenu()
+void TfrmLancaSoliCmp::buttonsFollowMenu()
 {
-    for (const auto& [button, entry] : comandos())
+    for (const auto& [button, entry] : commands())
         button->SetEnabled(entry->Enabled());
 }
 
-void TfrmLancaSoliCmp::MenuSegueComandos()
+void TfrmLancaSoliCmp::menuFollowsButtons()
 {
-    for (const auto& [button, entry] : comandos())
+    for (const auto& [button, entry] : commands())
         entry->SetEnabled(button->Enabled());
 }
 
-void TfrmLancaSoliCmp::PaginasSeguemMenu()
+void TfrmLancaSoliCmp::pagesFollowMenu()
 {
     tshFilialSoli.SetEnabled(mnuFilialSoli.Enabled());
     tshPadrao.SetEnabled(mnuSolicitacao.Enabled());
@@ -70,41 +75,19 @@ void TfrmLancaSoliCmp::PaginasSeguemMenu()
 
 // --- locks ---------------------------------------------------------------------------
 
-// Both locks follow the current requisition and its branch, so they never
-// outlive a change of requisition.
-bool TfrmLancaSoliCmp::TravaAutomatica() const
-{
-    const QString launchType = currentRequisition(QStringLiteral("IDTIPLAN"));
-    return (launchType == QLatin1String("A") || launchType == QLatin1String("C")) &&
-           currentBranchFlag(QStringLiteral("IDBLOQALTSOLAUT")) == yes;
-}
-
-bool TfrmLancaSoliCmp::TravaOutroOperador() const
-{
-    const QString author = currentRequisition(QStringLiteral("CDOPERLANC"));
-    return currentBranchFlag(QStringLiteral("IDUTLOPERSOL")) == yes &&
-           !author.trimmed().isEmpty() && author != Operador();
-}
-
-bool TfrmLancaSoliCmp::Travada() const
-{
-    return TravaAutomatica() || TravaOutroOperador();
-}
-
 void TfrmLancaSoliCmp::Vd_OperSistema()
 {
-    if (TravaOutroOperador())
+    if (state.lockedOtherOperator())
         MensErro(msgPadrao.Msg(QStringLiteral("Sol_OutroOper")), true);
 }
 
 // Approved items forbid deleting; otherwise the permission to delete
 // requisitions overrides the locks.
-void TfrmLancaSoliCmp::RegraExclusao()
+void TfrmLancaSoliCmp::applyDeletionRule()
 {
-    const bool locked = Travada();
-    SetCommandEnabled(sbtExcluir,
-                      !TemItensAprovados() &&
-                          (TemPermissao(QStringLiteral("EXCLUIR_SOLICITACAO")) || !locked));
+    SetCommandEnabled(sbtExcluir, !state.hasApprovedItems() &&
+                                      (state.hasPermission(QStringLiteral("EXCLUIR_SOLICITACAO")) ||
+                                       !state.locked()));
 }
 
 // --- by page -----------------------------------------------------------------------------
@@ -122,101 +105,100 @@ void TfrmLancaSoliCmp::dtsPadraoStateChange()
         for (SpeedButton* button : buttons)
             button->SetEnabled(enabled);
     };
-    const bool matrix = hasRecords(cdsDecisionProdutos);
-    if (Ativa(tshFilialSoli)) {
+    const bool matrix = hasRecords(state.cdsDecisionProdutos);
+    if (isActive(tshFilialSoli)) {
         set({&sbtIncluir, &sbtProcurar, &sbtVerificar, &sbtFiltro}, true);
         set({&sbtExcluir, &sbtAutomatico, &sbtCopy, &sbtAprovSol, &sbtAltAut, &sbtAprovSolGer},
             false);
-    } else if (Ativa(tshPadrao)) {
+    } else if (isActive(tshPadrao)) {
         set({&sbtAltAut}, true);
         set({&sbtAlterar, &sbtAutomatico, &sbtCopy}, false);
-    } else if (Ativa(tshProdutos)) {
-        ComandosProdutos(matrix);
-    } else if (Ativa(tshItems)) {
+    } else if (isActive(tshProdutos)) {
+        productsPageCommands(matrix);
+    } else if (isActive(tshItems)) {
         set({&sbtIncluir, &sbtExcluir}, false);
-    } else if (Ativa(tshDadosSoli)) {
+    } else if (isActive(tshDadosSoli)) {
         set({&sbtIncluir, &sbtExcluir, &sbtAutomatico, &sbtFiltro, &sbtCopy}, false);
     }
-    MenuSegueComandos();
+    menuFollowsButtons();
     Controla_Baixa();
 }
 
 // Items the integration already closed on the other side take every item
 // command away.
-void TfrmLancaSoliCmp::ComandosProdutos(bool matrix)
+void TfrmLancaSoliCmp::productsPageCommands(bool matrix)
 {
     const bool closedOutside =
-        currentValue(cdsItemSoli, QStringLiteral("IDIMPITMSAC")) == QLatin1String("F");
-    if (IntegracaoAtiva() && closedOutside) {
-        for (SpeedButton* button : {&sbtIncluir, &sbtVerificar, &sbtAprovSol, &sbtAltAut,
-                                    &sbtExcluir, &sbtAprovSolGer})
+        currentValue(state.cdsItemSoli, QStringLiteral("IDIMPITMSAC")) == QLatin1String("F");
+    if (integrationActive() && closedOutside) {
+        for (SpeedButton* button :
+             {&sbtIncluir, &sbtVerificar, &sbtAprovSol, &sbtAltAut, &sbtExcluir, &sbtAprovSolGer})
             button->SetEnabled(false);
         return;
     }
     for (SpeedButton* button : {&sbtVerificar, &sbtAprovSol, &sbtAltAut})
         button->SetEnabled(true);
     sbtIncluir.SetEnabled(matrix);
-    if (IntegracaoAtiva()) {
+    if (integrationActive()) {
         sbtExcluir.SetEnabled(matrix);
         sbtAprovSolGer.SetEnabled(false);
     } else {
-        sbtExcluir.SetEnabled(matrix && !TemItensAprovados());
-        sbtAprovSolGer.SetEnabled(stAprovGerente == yes && TemDestino());
+        sbtExcluir.SetEnabled(matrix && !state.hasApprovedItems());
+        sbtAprovSolGer.SetEnabled(state.managerApproval && hasDestination());
     }
 }
 
-bool TfrmLancaSoliCmp::TemDestino() const
+bool TfrmLancaSoliCmp::hasDestination() const
 {
-    return !currentRequisition(QStringLiteral("CDDESTSOLI")).trimmed().isEmpty();
+    return !state.requisition(QStringLiteral("CDDESTSOLI")).trimmed().isEmpty();
 }
 
 // On the header page the list's own commands give way to confirming and
 // cancelling; "Extra" belongs to manual requisitions only.
 void TfrmLancaSoliCmp::CrlDadosSolicitacao()
 {
-    if (!Ativa(tshDadosSoli))
+    if (!isActive(tshDadosSoli))
         return;
     for (SpeedButton* button : {&sbtIncluir, &sbtExcluir, &sbtProcurar, &sbtVerificar, &sbtAprovSol,
                                 &sbtAltAut, &sbtAutomatico, &sbtFiltro, &sbtCopy, &sbtAprovSolGer})
         SetCommandEnabled(*button, false);
-    const bool manual = currentRequisition(QStringLiteral("IDTIPLAN")) == QLatin1String("M");
+    const bool manual = state.requisition(QStringLiteral("IDTIPLAN")) == QLatin1String("M");
     dckJusExtra.SetEnabled(manual);
-    const bool justified = manual && dckJusExtra.Checked();
-    dbeNmJustSoli.SetEnabled(justified);
-    btnJust.SetEnabled(justified);
-    CorJustificativa();
+    dbeNmJustSoli.SetEnabled(manual && dckJusExtra.Checked());
+    colorJustification();
 }
 
 // --- by the state of the lists ------------------------------------------------------------
 
 void TfrmLancaSoliCmp::dtsServSolicitaStateChange()
 {
-    const DataSetState state = dtsServSolicita.State();
-    const bool browsing = state == DataSetState::Browse;
-    const bool requisitions = hasRecords(cdsServSolicita);
-    const bool branches = hasRecords(cdsFilialSoli);
-    const bool locked = Travada();
-    const bool log = hasRecords(cdsMovoPSol);
+    const bool browsing = dtsServSolicita.State() == DataSetState::Browse;
+    const bool requisitions = hasRecords(state.cdsServSolicita);
+    const bool branches = hasRecords(state.cdsFilialSoli);
+    const bool locked = state.locked();
+    const bool log = hasRecords(state.cdsMovoPSol);
 
-    mnuConfirmar.SetEnabled(editing(cdsServSolicita));
-    mnuCancelar.SetEnabled(editing(cdsServSolicita));
-    mnuIncluir.SetEnabled(browsing && !Ativa(tshDadosSoli) && !Ativa(tshItems));
+    mnuConfirmar.SetEnabled(editing(state.cdsServSolicita));
+    mnuCancelar.SetEnabled(editing(state.cdsServSolicita));
+    mnuIncluir.SetEnabled(browsing && !isActive(tshDadosSoli) && !isActive(tshItems));
     mnuAlterar.SetEnabled(
-        !locked && ((browsing && requisitions && !Ativa(tshPadrao) && !Ativa(tshItems)) ||
-                    (Ativa(tshItems) && log && cdsMovoPSol.State() == DataSetState::Browse)));
-    mnuProcurar.SetEnabled((Ativa(tshPadrao) && browsing && requisitions) ||
-                           (Ativa(tshProdutos) && hasRecords(cdsDecisionProdutos)) ||
-                           (Ativa(tshItems) && log));
+        !locked &&
+        ((browsing && requisitions && !isActive(tshPadrao) && !isActive(tshItems)) ||
+         (isActive(tshItems) && log && state.cdsMovoPSol.State() == DataSetState::Browse)));
+    mnuProcurar.SetEnabled((isActive(tshPadrao) && browsing && requisitions) ||
+                           (isActive(tshProdutos) && hasRecords(state.cdsDecisionProdutos)) ||
+                           (isActive(tshItems) && log));
     const bool verify =
-        browsing && ((Ativa(tshPadrao) && requisitions) || Ativa(tshProdutos));
+        browsing && ((isActive(tshPadrao) && requisitions) || isActive(tshProdutos));
     mnuVerificar.SetEnabled(verify);
-    const bool approval = currentBranchFlag(QStringLiteral("IDUTAPROVSOL")) == yes && browsing &&
-                          Ativa(tshProdutos) && hasRecords(cdsItemSoli);
+    const bool approval = state.branchFlag(QStringLiteral("IDUTAPROVSOL")) == yes && browsing &&
+                          isActive(tshProdutos) && hasRecords(state.cdsItemSoli);
     mnuAprovSol.SetEnabled(approval);
     mnuAltAut.SetEnabled(verify);
-    mnuFiltro.SetEnabled((Ativa(tshPadrao) && !editing(cdsServSolicita)) || Ativa(tshFilialSoli));
-    mnuAprovSolGer.SetEnabled(approval && stAprovGerente == yes && TemDestino());
-    mnuAutomatico.SetEnabled(Ativa(tshProdutos) && !locked);
+    mnuFiltro.SetEnabled((isActive(tshPadrao) && !editing(state.cdsServSolicita)) ||
+                         isActive(tshFilialSoli));
+    mnuAprovSolGer.SetEnabled(approval && state.managerApproval && hasDestination());
+    mnuAutomatico.SetEnabled(isActive(tshProdutos) && !locked);
 
     mnuSolicitacao.SetEnabled(browsing && requisitions);
     mnuIncSoli.SetEnabled(requisitions);
@@ -224,9 +206,9 @@ void TfrmLancaSoliCmp::dtsServSolicitaStateChange()
         entry->SetEnabled(requisitions && !tshIncSoli.TabVisible());
     mnuFilialSoli.SetEnabled(dtsFilialSoli.State() == DataSetState::Browse && branches);
     dbnPadrao.SetEnabled(browsing);
-    ComandosSeguemMenu();
+    buttonsFollowMenu();
 
-    if (Ativa(tshFilialSoli)) {
+    if (isActive(tshFilialSoli)) {
         dbnPadrao.SetDataSource(&dtsFilialSoli);
         SetCommandEnabled(sbtProcurar, branches);
         SetCommandEnabled(sbtVerificar, branches);
@@ -236,31 +218,31 @@ void TfrmLancaSoliCmp::dtsServSolicitaStateChange()
     } else {
         dbnPadrao.SetDataSource(&dtsServSolicita);
     }
-    PaginasSeguemMenu();
+    pagesFollowMenu();
     Controla_Baixa();
 }
 
 // Changing the header or the justification changes the requisition.
 void TfrmLancaSoliCmp::dtsSolicitaStateChange()
 {
-    if ((editing(cdsSolicita) || editing(cdsJustSoli)) &&
-        cdsServSolicita.State() == DataSetState::Browse && !cdsServSolicita.IsEmpty())
-        cdsServSolicita.Edit();
+    if ((editing(state.cdsSolicita) || editing(state.cdsJustSoli)) &&
+        state.cdsServSolicita.State() == DataSetState::Browse && !state.cdsServSolicita.IsEmpty())
+        state.cdsServSolicita.Edit();
 }
 
 void TfrmLancaSoliCmp::dtsMovoPSolStateChange()
 {
-    const bool log = hasRecords(cdsMovoPSol);
+    const bool log = hasRecords(state.cdsMovoPSol);
     dbgItens.SetColumnButtonStyle(QStringLiteral("DSJUSTOPER"),
                                   log ? ColumnButtonStyle::Ellipsis : ColumnButtonStyle::Auto);
-    if (editing(cdsMovoPSol) && cdsServSolicita.State() == DataSetState::Browse)
-        cdsServSolicita.Edit();
-    if (!Ativa(tshItems))
+    if (editing(state.cdsMovoPSol) && state.cdsServSolicita.State() == DataSetState::Browse)
+        state.cdsServSolicita.Edit();
+    if (!isActive(tshItems))
         return;
-    dbgItens.SetEnabled(log && (!TravaAutomatica() || TemPermissaoItem()));
+    dbgItens.SetEnabled(log && (!state.lockedAutomatic() || state.hasItemPermission()));
     mnuIncluir.SetEnabled(false);
     mnuExcluir.SetEnabled(false);
-    ComandosSeguemMenu();
+    buttonsFollowMenu();
     mnuSolicitacao.SetEnabled(tshPadrao.Enabled());
     mnuProduto.SetEnabled(tshProdutos.Enabled());
     mnuDados.SetEnabled(tshDadosSoli.Enabled());
@@ -275,19 +257,19 @@ void TfrmLancaSoliCmp::dtsMovoPSolStateChange()
 // command away. The products page has its own rules for its item commands.
 void TfrmLancaSoliCmp::Controla_Baixa()
 {
-    if (Ativa(tshProdutos))
+    if (isActive(tshProdutos))
         return;
-    const QString settlement = currentRequisition(QStringLiteral("IDBAIXASOL"));
+    const QString settlement = state.requisition(QStringLiteral("IDBAIXASOL"));
     const bool totallySettled = settlement == QLatin1String("2");
-    const bool headerOrLog = Ativa(tshDadosSoli) || Ativa(tshItems);
+    const bool headerOrLog = isActive(tshDadosSoli) || isActive(tshItems);
     const bool open = headerOrLog && !totallySettled;
-    keepOnlyIf(sbtExcluir, !TemItensAprovados() &&
-                               (open || (Ativa(tshPadrao) && settlement.trimmed().isEmpty())));
-    keepOnlyIf(sbtIncluir, open || Ativa(tshPadrao) || Ativa(tshFilialSoli));
-    keepOnlyIf(sbtAlterar, open || Ativa(tshPadrao));
+    keepOnlyIf(sbtExcluir, !state.hasApprovedItems() &&
+                               (open || (isActive(tshPadrao) && settlement.trimmed().isEmpty())));
+    keepOnlyIf(sbtIncluir, open || isActive(tshPadrao) || isActive(tshFilialSoli));
+    keepOnlyIf(sbtAlterar, open || isActive(tshPadrao));
     sbtAutomatico.SetEnabled(false);
-    keepOnlyIf(sbtCopy, Ativa(tshItems) && !totallySettled && JustificativaAtual() &&
-                            (!Travada() || TemPermissaoItem()));
+    keepOnlyIf(sbtCopy, isActive(tshItems) && !totallySettled && currentChangeJustified() &&
+                            (!state.locked() || state.hasItemPermission()));
     for (SpeedButton* button : {&sbtExcluir, &sbtIncluir, &sbtAlterar, &sbtAutomatico, &sbtCopy})
         SetCommandEnabled(*button, button->Enabled());
 }
@@ -303,15 +285,6 @@ void TfrmLancaSoliCmp::sbtAlterarClick()
 void TfrmLancaSoliCmp::sbtExcluirClick()
 {
     Vd_OperSistema();
-}
-
-void TfrmLancaSoliCmp::GetParamCmp(QString& branch, const QString& kind)
-{
-    std::vector<RemoteValue> args{branch, kind};
-    const RemoteValue parameters =
-        CheckResultServ(netCompras.Call(QStringLiteral("GetParamCmp"), args));
-    branch = args.at(0).toString();
-    (kind == QLatin1String("CMP") ? cdsParCmpSup : cdsParaSupri).SetData(parameters.toPacket());
 }
 
 } // namespace cmp::Cli_cmp03100

@@ -1,9 +1,7 @@
-// The requisition screen's controls and record sets, page by page, and the
-// events that tie them to the screen's handlers.
+// The requisition screen's controls, page by page, and the events that tie
+// them and the shared record sets to the screen's handlers.
 #include "requisition/Cli_cmp03100.h"
 
-#include "approval/Cli_cmp03107.h"
-#include "data/requisition_records.h"
 #include "framework/core/abort.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
@@ -20,33 +18,30 @@ using namespace fw;
 
 const QString justificationMissing = QStringLiteral("Justificativa deve ser informada.");
 
-TabSheet& page(Form& form, PageControl& pages, const QString& name, const QString& caption)
+TabSheet& page(const QString& name, Form& form, PageControl& pages, const QString& caption)
 {
-    TabSheet& sheet = form.create<TabSheet>(name, &pages);
-    sheet.SetCaption(caption);
-    return sheet;
+    return form.createCaptioned<TabSheet>(name, &pages, caption);
 }
 
-MenuItem& menuEntry(Form& form, const QString& name, Control* parent, const QString& caption,
+MenuItem& menuEntry(const QString& name, Form& form, MenuItem& parent, const QString& caption,
                     const QString& shortCut = {})
 {
-    MenuItem& item = form.createCaptioned<MenuItem>(name, parent, caption);
+    MenuItem& item = form.createCaptioned<MenuItem>(name, &parent, caption);
     item.SetShortCut(shortCut);
     return item;
 }
 
-// An editor after the label that names it, so that the row reads as a form.
-template <class T> T& labelled(Form& form, const char* name, Control* parent,
-                               const char* labelName, const char* caption)
+void setReadOnly(std::initializer_list<Edit*> editors)
 {
-    form.createCaptioned<Label>(QString::fromLatin1(labelName), parent, QString::fromUtf8(caption));
-    return form.create<T>(QString::fromLatin1(name), parent);
+    for (Edit* editor : editors)
+        editor->SetReadOnly(true);
 }
 
-template <class T> T& readOnly(T& editor)
+// The screen as the groups of controls take it: given the screen itself, a
+// group would read it as a copy of itself.
+TfrmPadraoGrid& asGrid(TfrmPadraoGrid& screen)
 {
-    editor.SetReadOnly(true);
-    return editor;
+    return screen;
 }
 
 template <class T> T& bound(T& control, DataSource& source, const char* field)
@@ -58,209 +53,221 @@ template <class T> T& bound(T& control, DataSource& source, const char* field)
 
 } // namespace
 
-TfrmLancaSoliCmp::TfrmLancaSoliCmp()
+// --- the controls, group by group ---------------------------------------------------
+
+ScreenCommands::ScreenCommands(TfrmPadraoGrid& screen)
+    : FW_NAMED(mnuFiltro, menuEntry, screen, screen.mnuOperacao, QStringLiteral("F&iltro")),
+      FW_NAMED(mnuCopy, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("C&opiar Justificativa")),
+      FW_NAMED(mnuAprovSol, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("Aprovar &Solicitação")),
+      FW_NAMED(mnuAltAut, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("&Alteração Automática")),
+      FW_NAMED(mnuAutomatico, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("Cadastramento A&utomático"), QStringLiteral("Ctrl+A")),
+      FW_NAMED(mnuAprovSolGer, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("Aprovação de Item por &Gerente"), QStringLiteral("Ctrl+Alt+G")),
+      FW_NAMED(mnuInclSolicAgreg, menuEntry, screen, screen.mnuManutencao,
+               QStringLiteral("Inclusão de Solicitação A&gregada")),
+      FW_NAMED(sbtFiltro, screen.command, mnuFiltro, QStringLiteral("Filtro")),
+      FW_NAMED(sbtCopy, screen.command, mnuCopy, QStringLiteral("Copiar Justificativa")),
+      FW_NAMED(sbtAprovSol, screen.command, mnuAprovSol, QStringLiteral("Aprovar Solicitação")),
+      FW_NAMED(sbtAltAut, screen.command, mnuAltAut, QStringLiteral("Alteração Automática")),
+      FW_NAMED(sbtAutomatico, screen.command, mnuAutomatico,
+               QStringLiteral("Cadastramento Automático")),
+      FW_NAMED(sbtAprovSolGer, screen.command, mnuAprovSolGer,
+               QStringLiteral("Aprovação de Item de Solicitação de Compras por Gerente")),
+      FW_NAMED(sbtInclSolicAgreg, screen.command, mnuInclSolicAgreg,
+               QStringLiteral("Inclusão de Solicitação Agregada")),
+      FW_NAMED(mnuFilialSoli, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("&Filial Solicitante")),
+      FW_NAMED(mnuSolicitacao, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("&Solicitação")),
+      FW_NAMED(mnuIncSoli, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("I&nclusão de Solicitação")),
+      FW_NAMED(mnuPrincipal, menuEntry, screen, mnuIncSoli, QStringLiteral("&Principal")),
+      FW_NAMED(mnuEntrega, menuEntry, screen, mnuIncSoli, QStringLiteral("&Dias de Entrega")),
+      FW_NAMED(mnuProduto, menuEntry, screen, screen.mnuOperacao, QStringLiteral("&Produtos")),
+      FW_NAMED(mnuDados, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("&Dados da Solicitação")),
+      FW_NAMED(mnuItens, menuEntry, screen, screen.mnuOperacao,
+               QStringLiteral("&Justificativa de Alteração"))
+{}
+
+NavigatorControls::NavigatorControls(TfrmPadraoGrid& screen)
+    : FW_NAMED(dbtNome, screen.create<DBText>, &screen.panNavegador),
+      FW_NAMED(dbtData, screen.create<DBText>, &screen.panNavegador),
+      FW_NAMED(dbeLanc02, screen.create<DBText>, &screen.panNavegador),
+      FW_NAMED(lblExtra, screen.create<Label>, &screen.panNavegador),
+      FW_NAMED(lblPrevia, screen.createCaptioned<Label>, &screen.panNavegador,
+               QStringLiteral("Prévia:")),
+      FW_NAMED(dbtNumPrev, screen.create<DBText>, &screen.panNavegador)
+{}
+
+ListControls::ListControls(TfrmPadraoGrid& screen)
+    : FW_NAMED(tshFilialSoli, page, screen, screen.pgcPadrao, QStringLiteral("Filial Solicitante")),
+      FW_NAMED(DBGrid1, screen.create<DBGrid>, &tshFilialSoli),
+      FW_NAMED(dbgSolicita, screen.create<DBGrid>, &screen.tshPadrao)
+{
+    tshFilialSoli.SetPageIndex(0);
+    screen.tshPadrao.SetCaption(QStringLiteral("Solicitação"));
+}
+
+WizardControls::WizardControls(TfrmPadraoGrid& screen)
+    : FW_NAMED(tshIncSoli, page, screen, screen.pgcPadrao,
+               QStringLiteral("Inclusão de Solicitação")),
+      FW_NAMED(pgcIncSoli, screen.create<PageControl>, &tshIncSoli),
+      FW_NAMED(tshPrincipal, page, screen, pgcIncSoli, QStringLiteral("Principal")),
+      FW_NAMED(tshEntrega, page, screen, pgcIncSoli, QStringLiteral("Dias de Entrega")),
+      FW_NAMED(medCdFilSoli, screen.create<MaskEdit>, &tshPrincipal),
+      FW_NAMED(edtCdFilLanca, screen.create<Edit>, &tshPrincipal),
+      FW_NAMED(edtNmFilLanca, screen.create<Edit>, &tshPrincipal),
+      FW_NAMED(chbExtra, screen.createCaptioned<CheckBox>, &tshPrincipal, QStringLiteral("Extra")),
+      FW_NAMED(edtDsJust, screen.create<Edit>, &tshPrincipal),
+      FW_NAMED(chbProdutoCmp, screen.createCaptioned<CheckBox>, &tshPrincipal,
+               QStringLiteral("Incluir Produtos de Compra")),
+      FW_NAMED(grbDadosAdici, screen.createCaptioned<GroupBox>, &tshPrincipal,
+               QStringLiteral("Dados Adicionais")),
+      FW_NAMED(panComprador_Inc, screen.create<Panel>, &grbDadosAdici),
+      FW_NAMED(panDestino_Inc, screen.create<Panel>, &grbDadosAdici)
+{
+    medCdFilSoli.SetEditMask(QStringLiteral(">aaaa;0; "));
+    setReadOnly({&edtCdFilLanca, &edtNmFilLanca});
+}
+
+MatrixControls::MatrixControls(TfrmPadraoGrid& screen)
+    : FW_NAMED(tshProdutos, page, screen, screen.pgcPadrao, QStringLiteral("Produtos")),
+      FW_NAMED(degItemSoli, screen.create<DecisionGrid>, &tshProdutos),
+      FW_NAMED(panDtUtiliza, screen.create<Panel>, &tshProdutos),
+      FW_NAMED(lblDtUtiliza, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("1ª Utilização")),
+      FW_NAMED(depUtiliza, screen.create<DateEdit>, &panDtUtiliza),
+      FW_NAMED(edtNmSemana, screen.create<Edit>, &panDtUtiliza),
+      FW_NAMED(lblDtAlteracao, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Data de Alteração")),
+      FW_NAMED(depDtAlteracao, screen.create<DateEdit>, &panDtUtiliza),
+      FW_NAMED(lblDtImportacao, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Data de Importação")),
+      FW_NAMED(depDtImportacao, screen.create<DateEdit>, &panDtUtiliza),
+      FW_NAMED(lblSituSoli, screen.create<Label>, &panDtUtiliza),
+      FW_NAMED(lblObservacao, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Observação")),
+      FW_NAMED(edtObservacao, screen.create<Edit>, &panDtUtiliza),
+      FW_NAMED(lblDtCmpAnterior, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Data da Compra Anterior")),
+      FW_NAMED(depDtCmpAnterior, screen.create<DateEdit>, &panDtUtiliza),
+      FW_NAMED(lblVrCmpAnterior, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Valor da Compra Anterior")),
+      FW_NAMED(nedVrCmpAnterior, screen.create<NumberEdit>, &panDtUtiliza),
+      FW_NAMED(lblIdBaixItmSol, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Baixa")),
+      FW_NAMED(edtIdBaixItmSol, screen.create<Edit>, &panDtUtiliza),
+      FW_NAMED(lblQtTransfSol, screen.createCaptioned<Label>, &panDtUtiliza,
+               QStringLiteral("Qtde. Transferida")),
+      FW_NAMED(nedQtTransfSol, screen.create<NumberEdit>, &panDtUtiliza)
+{
+    setReadOnly({&edtNmSemana, &depDtAlteracao, &depDtImportacao, &edtObservacao, &depDtCmpAnterior,
+                 &nedVrCmpAnterior, &edtIdBaixItmSol, &nedQtTransfSol});
+    degItemSoli.FixedColWidth = 410;
+    nedVrCmpAnterior.DisplayFormat = QStringLiteral("#,##0.00");
+    nedQtTransfSol.DisplayFormat = QStringLiteral("#,##0.000");
+}
+
+HeaderControls::HeaderControls(TfrmPadraoGrid& screen)
+    : FW_NAMED(tshDadosSoli, page, screen, screen.pgcPadrao,
+               QStringLiteral("Dados da Solicitação")),
+      FW_NAMED(grbDados, screen.create<GroupBox>, &tshDadosSoli),
+      FW_NAMED(dbeCdFilLanca, createLabelled<DBEdit>, screen, &grbDados, "lblFilLanca",
+               "Filial de Lançamento"),
+      FW_NAMED(dbeNmFilLanca, screen.create<DBEdit>, &grbDados),
+      FW_NAMED(dbeCdCentCmp, createLabelled<DBEdit>, screen, &grbDados, "lblCentCmp",
+               "Central de Compras"),
+      FW_NAMED(dbeNmCentCmp, screen.create<DBEdit>, &grbDados),
+      FW_NAMED(dbeDtLanc, createLabelled<DBEdit>, screen, &grbDados, "lblDtLanc",
+               "Data de Lançamento"),
+      FW_NAMED(edtNmDtLanc, screen.create<Edit>, &grbDados),
+      FW_NAMED(dckJusExtra, screen.createCaptioned<DBCheckBox>, &grbDados, QStringLiteral("Extra")),
+      FW_NAMED(dbeNmJustSoli, createLabelled<DBEdit>, screen, &grbDados, "lblJust",
+               "Justificativa"),
+      FW_NAMED(btnJust, screen.create<LookupButton>, &grbDados),
+      FW_NAMED(panComprador, screen.create<Panel>, &grbDados),
+      FW_NAMED(lblComprador, screen.createCaptioned<Label>, &panComprador,
+               QStringLiteral("Comprador")),
+      FW_NAMED(dbeComprador, screen.create<DBEdit>, &panComprador),
+      FW_NAMED(dbeNmComp, screen.create<DBEdit>, &panComprador),
+      FW_NAMED(btnComprador, screen.create<LookupButton>, &panComprador),
+      FW_NAMED(panDestino, screen.create<Panel>, &grbDados),
+      FW_NAMED(lblDestino, screen.createCaptioned<Label>, &panDestino,
+               QStringLiteral("Destino da Solicitação")),
+      FW_NAMED(dbeDestino, screen.create<DBEdit>, &panDestino),
+      FW_NAMED(dbeNmDest, screen.create<DBEdit>, &panDestino),
+      FW_NAMED(btnDestino, screen.create<LookupButton>, &panDestino)
+{
+    setReadOnly({&edtNmDtLanc});
+    // Their lookups come with the saving of a changed header.
+    for (LookupButton* lookup : {&btnJust, &btnComprador, &btnDestino})
+        lookup->SetEnabled(false);
+}
+
+LogControls::LogControls(TfrmPadraoGrid& screen)
+    : FW_NAMED(tshItems, page, screen, screen.pgcPadrao,
+               QStringLiteral("Justificativa de Alteração")),
+      FW_NAMED(dbgItens, screen.create<DBGrid>, &tshItems),
+      FW_NAMED(edtData, createLabelled<Edit>, screen, &tshItems, "lblData", "Data"),
+      FW_NAMED(edtDiaSemana, screen.create<Edit>, &tshItems),
+      FW_NAMED(edtHora, screen.create<Edit>, &tshItems),
+      FW_NAMED(dbeCdOper, createLabelled<DBEdit>, screen, &tshItems, "lblOperador", "Operador"),
+      FW_NAMED(dbeNmOper, screen.create<DBEdit>, &tshItems)
+{
+    setReadOnly({&edtData, &edtDiaSemana, &edtHora});
+}
+
+// --- the screen -----------------------------------------------------------------------
+
+TfrmLancaSoliCmp::TfrmLancaSoliCmp(data::RequisitionState& state)
     : TfrmPadraoGrid(QStringLiteral("frmLancaSoliCmp"), QStringLiteral("CMP03100")),
-      netLancaSoliCmp(QStringLiteral("Cmp03100.rdmLancaSoliCmp")),
-      netCompras(QStringLiteral("Cmp.rdmCompras")), cdsFilialSoli(QStringLiteral("cdsFilialSoli")),
-      cdsData(QStringLiteral("cdsData")), cdsServSolicita(QStringLiteral("cdsServSolicita")),
-      cdsPermissoes(QStringLiteral("cdsPermissoes")), cdsSolicita(QStringLiteral("cdsSolicita")),
-      cdsJustSoli(QStringLiteral("cdsJustSoli")), cdsParaSupri(QStringLiteral("cdsParaSupri")),
-      cdsParamFilial(QStringLiteral("cdsParamFilial")),
-      cdsParamGrProdGer(QStringLiteral("cdsParamGrProdGer")),
-      cdsItemSoli(QStringLiteral("cdsItemSoli")), cdsItemSoliAux(QStringLiteral("cdsItemSoliAux")),
-      cdsItemNImportados(QStringLiteral("cdsItemNImportados")),
-      cdsDecisionProdutos(QStringLiteral("cdsDecisionProdutos")),
-      cdsMovoPSol(QStringLiteral("cdsMovoPSol")), cdsAprovCmpGer(QStringLiteral("cdsAprovCmpGer")),
-      cdsParCmpSup(QStringLiteral("cdsParCmpSup")), qryCentMerenda(QStringLiteral("qryCentMerenda")),
-      qryFilial(QStringLiteral("qryFilial")), qryParamGeral(QStringLiteral("qryParamGeral")),
-      dtsFilialSoli(&cdsFilialSoli),
-      dtsServSolicita(&cdsServSolicita), dtsSolicita(&cdsSolicita), dtsJustSoli(&cdsJustSoli),
-      dtsMovoPSol(&cdsMovoPSol),
-      mnuFiltro(menuEntry(*this, QStringLiteral("mnuFiltro"), &mnuOperacao, QStringLiteral("F&iltro"))),
-      mnuCopy(menuEntry(*this, QStringLiteral("mnuCopy"), &mnuOperacao,
-                        QStringLiteral("C&opiar Justificativa"))),
-      mnuAprovSol(menuEntry(*this, QStringLiteral("mnuAprovSol"), &mnuOperacao,
-                            QStringLiteral("Aprovar &Solicitação"))),
-      mnuAltAut(menuEntry(*this, QStringLiteral("mnuAltAut"), &mnuOperacao,
-                          QStringLiteral("&Alteração Automática"))),
-      mnuAutomatico(menuEntry(*this, QStringLiteral("mnuAutomatico"), &mnuOperacao,
-                              QStringLiteral("Cadastramento A&utomático"), QStringLiteral("Ctrl+A"))),
-      mnuAprovSolGer(menuEntry(*this, QStringLiteral("mnuAprovSolGer"), &mnuOperacao,
-                               QStringLiteral("Aprovação de Item por &Gerente"),
-                               QStringLiteral("Ctrl+Alt+G"))),
-      mnuInclSolicAgreg(menuEntry(*this, QStringLiteral("mnuInclSolicAgreg"), &mnuManutencao,
-                                  QStringLiteral("Inclusão de Solicitação A&gregada"))),
-      sbtFiltro(command(QStringLiteral("sbtFiltro"), mnuFiltro, QStringLiteral("Filtro"))),
-      sbtCopy(command(QStringLiteral("sbtCopy"), mnuCopy, QStringLiteral("Copiar Justificativa"))),
-      sbtAprovSol(command(QStringLiteral("sbtAprovSol"), mnuAprovSol,
-                          QStringLiteral("Aprovar Solicitação"))),
-      sbtAltAut(command(QStringLiteral("sbtAltAut"), mnuAltAut,
-                        QStringLiteral("Alteração Automática"))),
-      sbtAutomatico(command(QStringLiteral("sbtAutomatico"), mnuAutomatico,
-                            QStringLiteral("Cadastramento Automático"))),
-      sbtAprovSolGer(command(QStringLiteral("sbtAprovSolGer"), mnuAprovSolGer,
-                             QStringLiteral("Aprovação de Item de Solicitação de Compras por Gerente"))),
-      sbtInclSolicAgreg(command(QStringLiteral("sbtInclSolicAgreg"), mnuInclSolicAgreg,
-                                QStringLiteral("Inclusão de Solicitação Agregada"))),
-      mnuFilialSoli(menuEntry(*this, QStringLiteral("mnuFilialSoli"), &mnuOperacao,
-                              QStringLiteral("&Filial Solicitante"))),
-      mnuSolicitacao(menuEntry(*this, QStringLiteral("mnuSolicitacao"), &mnuOperacao,
-                               QStringLiteral("&Solicitação"))),
-      mnuIncSoli(menuEntry(*this, QStringLiteral("mnuIncSoli"), &mnuOperacao,
-                           QStringLiteral("I&nclusão de Solicitação"))),
-      mnuPrincipal(menuEntry(*this, QStringLiteral("mnuPrincipal"), &mnuIncSoli,
-                             QStringLiteral("&Principal"))),
-      mnuEntrega(menuEntry(*this, QStringLiteral("mnuEntrega"), &mnuIncSoli,
-                           QStringLiteral("&Dias de Entrega"))),
-      mnuProduto(menuEntry(*this, QStringLiteral("mnuProduto"), &mnuOperacao,
-                           QStringLiteral("&Produtos"))),
-      mnuDados(menuEntry(*this, QStringLiteral("mnuDados"), &mnuOperacao,
-                         QStringLiteral("&Dados da Solicitação"))),
-      mnuItens(menuEntry(*this, QStringLiteral("mnuItens"), &mnuOperacao,
-                         QStringLiteral("&Justificativa de Alteração"))),
-      dbtNome(create<DBText>(QStringLiteral("dbtNome"), &panNavegador)),
-      dbtData(create<DBText>(QStringLiteral("dbtData"), &panNavegador)),
-      dbeLanc02(create<DBText>(QStringLiteral("dbeLanc02"), &panNavegador)),
-      lblExtra(create<Label>(QStringLiteral("lblExtra"), &panNavegador)),
-      lblPrevia(createCaptioned<Label>(QStringLiteral("lblPrevia"), &panNavegador,
-                                 QStringLiteral("Prévia:"))),
-      dbtNumPrev(create<DBText>(QStringLiteral("dbtNumPrev"), &panNavegador)),
-      tshFilialSoli(page(*this, pgcPadrao, QStringLiteral("tshFilialSoli"),
-                         QStringLiteral("Filial Solicitante"))),
-      DBGrid1(create<DBGrid>(QStringLiteral("DBGrid1"), &tshFilialSoli)),
-      dbgSolicita(create<DBGrid>(QStringLiteral("dbgSolicita"), &tshPadrao)),
-      tshIncSoli(page(*this, pgcPadrao, QStringLiteral("tshIncSoli"),
-                      QStringLiteral("Inclusão de Solicitação"))),
-      tshProdutos(page(*this, pgcPadrao, QStringLiteral("tshProdutos"), QStringLiteral("Produtos"))),
-      tshDadosSoli(page(*this, pgcPadrao, QStringLiteral("tshDadosSoli"),
-                        QStringLiteral("Dados da Solicitação"))),
-      tshItems(page(*this, pgcPadrao, QStringLiteral("tshItems"),
-                    QStringLiteral("Justificativa de Alteração"))),
-      pgcIncSoli(create<PageControl>(QStringLiteral("pgcIncSoli"), &tshIncSoli)),
-      tshPrincipal(page(*this, pgcIncSoli, QStringLiteral("tshPrincipal"),
-                        QStringLiteral("Principal"))),
-      tshEntrega(page(*this, pgcIncSoli, QStringLiteral("tshEntrega"),
-                      QStringLiteral("Dias de Entrega"))),
-      medCdFilSoli(create<MaskEdit>(QStringLiteral("medCdFilSoli"), &tshPrincipal)),
-      edtCdFilLanca(readOnly(create<Edit>(QStringLiteral("edtCdFilLanca"), &tshPrincipal))),
-      edtNmFilLanca(readOnly(create<Edit>(QStringLiteral("edtNmFilLanca"), &tshPrincipal))),
-      chbExtra(createCaptioned<CheckBox>(QStringLiteral("chbExtra"), &tshPrincipal,
-                                   QStringLiteral("Extra"))),
-      edtDsJust(create<Edit>(QStringLiteral("edtDsJust"), &tshPrincipal)),
-      chbProdutoCmp(createCaptioned<CheckBox>(QStringLiteral("chbProdutoCmp"), &tshPrincipal,
-                                        QStringLiteral("Incluir Produtos de Compra"))),
-      grbDadosAdici(createCaptioned<GroupBox>(QStringLiteral("grbDadosAdici"), &tshPrincipal,
-                                        QStringLiteral("Dados Adicionais"))),
-      panComprador_Inc(create<Panel>(QStringLiteral("panComprador_Inc"), &grbDadosAdici)),
-      panDestino_Inc(create<Panel>(QStringLiteral("panDestino_Inc"), &grbDadosAdici)),
-      degItemSoli(create<DecisionGrid>(QStringLiteral("degItemSoli"), &tshProdutos)),
-      panDtUtiliza(create<Panel>(QStringLiteral("panDtUtiliza"), &tshProdutos)),
-      lblDtUtiliza(createCaptioned<Label>(QStringLiteral("lblDtUtiliza"), &panDtUtiliza,
-                                    QStringLiteral("Data de Utilização"))),
-      depUtiliza(create<DateEdit>(QStringLiteral("depUtiliza"), &panDtUtiliza)),
-      edtNmSemana(readOnly(create<Edit>(QStringLiteral("edtNmSemana"), &panDtUtiliza))),
-      lblDtAlteracao(createCaptioned<Label>(QStringLiteral("lblDtAlteracao"), &panDtUtiliza,
-                                      QStringLiteral("Data de Alteração"))),
-      depDtAlteracao(readOnly(create<DateEdit>(QStringLiteral("depDtAlteracao"), &panDtUtiliza))),
-      lblDtImportacao(createCaptioned<Label>(QStringLiteral("lblDtImportacao"), &panDtUtiliza,
-                                       QStringLiteral("Data de Importação"))),
-      depDtImportacao(readOnly(create<DateEdit>(QStringLiteral("depDtImportacao"), &panDtUtiliza))),
-      lblSituSoli(create<Label>(QStringLiteral("lblSituSoli"), &panDtUtiliza)),
-      lblObservacao(createCaptioned<Label>(QStringLiteral("lblObservacao"), &panDtUtiliza,
-                                     QStringLiteral("Observação"))),
-      edtObservacao(readOnly(create<Edit>(QStringLiteral("edtObservacao"), &panDtUtiliza))),
-      lblDtCmpAnterior(createCaptioned<Label>(QStringLiteral("lblDtCmpAnterior"), &panDtUtiliza,
-                                        QStringLiteral("Data da Compra Anterior"))),
-      depDtCmpAnterior(readOnly(create<DateEdit>(QStringLiteral("depDtCmpAnterior"), &panDtUtiliza))),
-      lblVrCmpAnterior(createCaptioned<Label>(QStringLiteral("lblVrCmpAnterior"), &panDtUtiliza,
-                                        QStringLiteral("Valor da Compra Anterior"))),
-      nedVrCmpAnterior(readOnly(create<NumberEdit>(QStringLiteral("nedVrCmpAnterior"), &panDtUtiliza))),
-      lblIdBaixItmSol(createCaptioned<Label>(QStringLiteral("lblIdBaixItmSol"), &panDtUtiliza,
-                                       QStringLiteral("Baixa"))),
-      edtIdBaixItmSol(readOnly(create<Edit>(QStringLiteral("edtIdBaixItmSol"), &panDtUtiliza))),
-      lblQtTransfSol(createCaptioned<Label>(QStringLiteral("lblQtTransfSol"), &panDtUtiliza,
-                                      QStringLiteral("Qtde. Transferida"))),
-      nedQtTransfSol(readOnly(create<NumberEdit>(QStringLiteral("nedQtTransfSol"), &panDtUtiliza))),
-      grbDados(create<GroupBox>(QStringLiteral("grbDados"), &tshDadosSoli)),
-      dbeCdFilLanca(labelled<DBEdit>(*this, "dbeCdFilLanca", &grbDados, "lblFilLanca", "Filial de Lançamento")),
-      dbeNmFilLanca(create<DBEdit>(QStringLiteral("dbeNmFilLanca"), &grbDados)),
-      dbeCdCentCmp(labelled<DBEdit>(*this, "dbeCdCentCmp", &grbDados, "lblCentCmp", "Central de Compras")),
-      dbeNmCentCmp(create<DBEdit>(QStringLiteral("dbeNmCentCmp"), &grbDados)),
-      dbeDtLanc(labelled<DBEdit>(*this, "dbeDtLanc", &grbDados, "lblDtLanc", "Data de Lançamento")),
-      edtNmDtLanc(readOnly(create<Edit>(QStringLiteral("edtNmDtLanc"), &grbDados))),
-      dckJusExtra(createCaptioned<DBCheckBox>(QStringLiteral("dckJusExtra"), &grbDados,
-                                        QStringLiteral("Extra"))),
-      dbeNmJustSoli(labelled<DBEdit>(*this, "dbeNmJustSoli", &grbDados, "lblJust", "Justificativa")),
-      btnJust(create<LookupButton>(QStringLiteral("btnJust"), &grbDados)),
-      panComprador(create<Panel>(QStringLiteral("panComprador"), &grbDados)),
-      lblComprador(createCaptioned<Label>(QStringLiteral("lblComprador"), &panComprador,
-                                    QStringLiteral("Comprador"))),
-      dbeComprador(create<DBEdit>(QStringLiteral("dbeComprador"), &panComprador)),
-      dbeNmComp(create<DBEdit>(QStringLiteral("dbeNmComp"), &panComprador)),
-      btnComprador(create<LookupButton>(QStringLiteral("btnComprador"), &panComprador)),
-      panDestino(create<Panel>(QStringLiteral("panDestino"), &grbDados)),
-      lblDestino(createCaptioned<Label>(QStringLiteral("lblDestino"), &panDestino,
-                                  QStringLiteral("Destino da Solicitação"))),
-      dbeDestino(create<DBEdit>(QStringLiteral("dbeDestino"), &panDestino)),
-      dbeNmDest(create<DBEdit>(QStringLiteral("dbeNmDest"), &panDestino)),
-      btnDestino(create<LookupButton>(QStringLiteral("btnDestino"), &panDestino)),
-      dbgItens(create<DBGrid>(QStringLiteral("dbgItens"), &tshItems)),
-      edtData(readOnly(labelled<Edit>(*this, "edtData", &tshItems, "lblData", "Data"))),
-      edtDiaSemana(readOnly(create<Edit>(QStringLiteral("edtDiaSemana"), &tshItems))),
-      edtHora(readOnly(create<Edit>(QStringLiteral("edtHora"), &tshItems))),
-      dbeCdOper(labelled<DBEdit>(*this, "dbeCdOper", &tshItems, "lblOperador", "Operador")),
-      dbeNmOper(create<DBEdit>(QStringLiteral("dbeNmOper"), &tshItems)),
-      panMensagem1(create<Panel>(QStringLiteral("panMensagem1")))
+      ScreenCommands(asGrid(*this)), NavigatorControls(asGrid(*this)), ListControls(asGrid(*this)),
+      WizardControls(asGrid(*this)), MatrixControls(asGrid(*this)), HeaderControls(asGrid(*this)),
+      LogControls(asGrid(*this)), state(state), dtsFilialSoli(&state.cdsFilialSoli),
+      dtsServSolicita(&state.cdsServSolicita), dtsSolicita(&state.cdsSolicita),
+      dtsJustSoli(&state.cdsJustSoli), dtsMovoPSol(&state.cdsMovoPSol),
+      FW_NAMED(panMensagem1, create<Panel>)
 {
     SetCaption(QStringLiteral("Lançamento de Solicitação de Compras"));
     HelpFile = QStringLiteral("CmpHelp.hlp");
     HelpContext = 10403100;
     KeyPreview = true;
-    msgPadrao.Add(QStringLiteral("JUST_DEVE"), justificationMissing);
-    msgPadrao.Add(QStringLiteral("Jus_N_Inf"), justificationMissing);
-    msgPadrao.Add(QStringLiteral("Sol_OutroOper"), QStringLiteral("Solicitação pertence a outro operador."));
-    msgPadrao.Add(QStringLiteral("Id_Extra"), QStringLiteral("Extra"));
-    msgPadrao.Add(QStringLiteral("Get_DataProd"), QStringLiteral("Recebendo produtos do servidor..."));
-    msgPadrao.Add(QStringLiteral("Get_DataMov"),
-                  QStringLiteral("Recebendo justificativa de alteração do servidor..."));
-    msgPadrao.Add(QStringLiteral("Get_DataDadSol"),
-                  QStringLiteral("Recebendo dados da solicitação do servidor..."));
-
-    tshFilialSoli.SetPageIndex(0);
-    tshPadrao.SetCaption(QStringLiteral("Solicitação"));
     panMensagem1.SetCaption(QStringLiteral("Incluindo solicitação de compras"));
     panMensagem1.SetVisible(false);
-    medCdFilSoli.SetEditMask(QStringLiteral(">aaaa;0; "));
+    addMessages();
 
-    declareRecordSets();
+    // A saved requisition is browsed here; its changes go through the
+    // commands that save them.
+    for (ClientDataSet* shown : {&state.cdsSolicita, &state.cdsJustSoli, &state.cdsMovoPSol})
+        shown->ReadOnly = true;
+    // The header is the record set the base screen's commands work on.
+    dtsPadrao.SetDataSet(&state.cdsSolicita);
+
     showLists();
     layOutNavigator();
     layOutHeader();
     layOutLog();
-    layOutItemPanel();
     wireEvents();
 }
 
-void TfrmLancaSoliCmp::declareRecordSets()
+void TfrmLancaSoliCmp::addMessages()
 {
-    data::addCodedValueTexts(msgPadrao);
-    data::declareFilialSoli(cdsFilialSoli);
-    data::declareData(cdsData);
-    data::declareServSolicita(cdsServSolicita, msgPadrao);
-    data::declareSolicita(cdsSolicita);
-    data::declareJustSoli(cdsJustSoli);
-    data::declareItemSoli(cdsItemSoli, msgPadrao);
-    data::declareItemSoli(cdsItemSoliAux, msgPadrao);
-    data::declareItemNImportados(cdsItemNImportados);
-    data::declareDecisionProdutos(cdsDecisionProdutos);
-    data::declareMovoPSol(cdsMovoPSol);
-    data::declareAprovCmpGer(cdsAprovCmpGer);
-    // A saved requisition is browsed here; its changes go through the
-    // commands that save them.
-    for (ClientDataSet* shown : {&cdsSolicita, &cdsJustSoli, &cdsMovoPSol})
-        shown->ReadOnly = true;
-    // The header is the record set the base screen's commands work on.
-    dtsPadrao.SetDataSet(&cdsSolicita);
+    msgPadrao.Add(QStringLiteral("JUST_DEVE"), justificationMissing);
+    msgPadrao.Add(QStringLiteral("Jus_N_Inf"), justificationMissing);
+    msgPadrao.Add(QStringLiteral("Sol_OutroOper"),
+                  QStringLiteral("Solicitação pertence a outro operador."));
+    msgPadrao.Add(QStringLiteral("Id_Extra"), QStringLiteral("Extra"));
+    msgPadrao.Add(QStringLiteral("Get_DataProd"),
+                  QStringLiteral("Recebendo produtos do servidor..."));
+    msgPadrao.Add(QStringLiteral("Get_DataMov"),
+                  QStringLiteral("Recebendo justificativa de alteração do servidor..."));
+    msgPadrao.Add(QStringLiteral("Get_DataDadSol"),
+                  QStringLiteral("Recebendo dados da solicitação do servidor..."));
 }
 
 // Both lists are read-only; the requisitions are chosen a whole row at a time.
@@ -305,17 +312,19 @@ void TfrmLancaSoliCmp::layOutNavigator()
 
 void TfrmLancaSoliCmp::layOutHeader()
 {
-    readOnly(bound(dbeCdFilLanca, dtsSolicita, "CDFILLANCA"));
-    readOnly(bound(dbeNmFilLanca, dtsSolicita, "NMFILIAL_LANCAMENTO"));
-    readOnly(bound(dbeCdCentCmp, dtsFilialSoli, "CDFILCENTCMP"));
-    readOnly(bound(dbeNmCentCmp, dtsFilialSoli, "NMCENTCMP"));
-    readOnly(bound(dbeDtLanc, dtsServSolicita, "DTSOLCMP"));
+    bound(dbeCdFilLanca, dtsSolicita, "CDFILLANCA");
+    bound(dbeNmFilLanca, dtsSolicita, "NMFILIAL_LANCAMENTO");
+    bound(dbeCdCentCmp, dtsFilialSoli, "CDFILCENTCMP");
+    bound(dbeNmCentCmp, dtsFilialSoli, "NMCENTCMP");
+    bound(dbeDtLanc, dtsServSolicita, "DTSOLCMP");
     bound(dckJusExtra, dtsSolicita, "IDSOLEXTRA");
     bound(dbeNmJustSoli, dtsJustSoli, "DSJUSTSOLEXT");
     bound(dbeComprador, dtsSolicita, "CDOPERADOR");
-    readOnly(bound(dbeNmComp, dtsSolicita, "NMOPERADOR"));
+    bound(dbeNmComp, dtsSolicita, "NMOPERADOR");
     bound(dbeDestino, dtsSolicita, "CDDESTSOLI");
-    readOnly(bound(dbeNmDest, dtsSolicita, "NMDESTSOLI"));
+    bound(dbeNmDest, dtsSolicita, "NMDESTSOLI");
+    setReadOnly({&dbeCdFilLanca, &dbeNmFilLanca, &dbeCdCentCmp, &dbeNmCentCmp, &dbeDtLanc,
+                 &dbeNmComp, &dbeNmDest});
 }
 
 void TfrmLancaSoliCmp::layOutLog()
@@ -325,37 +334,38 @@ void TfrmLancaSoliCmp::layOutLog()
         dbgItens.AddColumn(QString::fromLatin1(field)).ReadOnly = true;
     dbgItens.AddColumn(QStringLiteral("DSJUSTOPER")).Width = 280;
     dbgItens.Columns.front().Width = 300;
-    readOnly(bound(dbeCdOper, dtsMovoPSol, "CDOPERADOR"));
-    readOnly(bound(dbeNmOper, dtsMovoPSol, "NMOPERADOR"));
+    bound(dbeCdOper, dtsMovoPSol, "CDOPERADOR");
+    bound(dbeNmOper, dtsMovoPSol, "NMOPERADOR");
+    setReadOnly({&dbeCdOper, &dbeNmOper});
 }
 
-void TfrmLancaSoliCmp::layOutItemPanel()
-{
-    degItemSoli.FixedColWidth = 410;
-    nedVrCmpAnterior.DisplayFormat = QStringLiteral("#,##0.00");
-    nedQtTransfSol.DisplayFormat = QStringLiteral("#,##0.000");
-}
+// --- events ----------------------------------------------------------------------------
 
 void TfrmLancaSoliCmp::wireEvents()
 {
-    for (TNetConnection* connection : {&netLancaSoliCmp, &netCompras})
-        connection->BeforeConnect = [this](TNetConnection& net) { netBeforeConnect(net); };
+    for (TNetConnection* connection : {&state.netLancaSoliCmp, &state.netCompras})
+        connection->BeforeConnect = &TfrmLancaSoliCmp::netBeforeConnect;
 
     OnCreate = [this](Form&) { FormCreate(); };
     OnActivate = [this](Form&) { FormActivate(); };
     OnCloseQuery = [this](Form&, bool& canClose) { FormCloseQuery(canClose); };
     OnClose = [this](Form&, CloseAction& action) { FormClose(action); };
     OnKeyDown = [this](Form&, Key& key, Shift shift) { FormKeyDown(key, shift); };
+    wireRecordSets();
+    wirePages();
+}
 
-    cdsFilialSoli.AfterScroll = [this](ClientDataSet&) { cdsFilialSoliAfterScroll(); };
-    cdsFilialSoli.BeforeEdit = [](ClientDataSet&) { Abort(); };
-    cdsFilialSoli.BeforeInsert = [this](ClientDataSet& branches) {
-        if (Ativa(tshFilialSoli) && !branches.IsEmpty())
+void TfrmLancaSoliCmp::wireRecordSets()
+{
+    state.cdsFilialSoli.AfterScroll = [this](ClientDataSet&) { cdsFilialSoliAfterScroll(); };
+    state.cdsFilialSoli.BeforeEdit = [](ClientDataSet&) { Abort(); };
+    state.cdsFilialSoli.BeforeInsert = [this](ClientDataSet& branches) {
+        if (isActive(tshFilialSoli) && !branches.IsEmpty())
             Abort();
     };
-    cdsServSolicita.AfterScroll = [this](ClientDataSet&) { cdsServSolicitaAfterScroll(); };
-    cdsServSolicita.BeforeEdit = [this](ClientDataSet&) { Vd_OperSistema(); };
-    cdsServSolicita.BeforeDelete = [this](ClientDataSet&) { Vd_OperSistema(); };
+    state.cdsServSolicita.AfterScroll = [this](ClientDataSet&) { cdsServSolicitaAfterScroll(); };
+    state.cdsServSolicita.BeforeEdit = [this](ClientDataSet&) { Vd_OperSistema(); };
+    state.cdsServSolicita.BeforeDelete = [this](ClientDataSet&) { Vd_OperSistema(); };
     for (DataSource* source : {&dtsServSolicita, &dtsFilialSoli})
         source->OnStateChange = [this](DataSource&) { dtsServSolicitaStateChange(); };
     dtsSolicita.OnStateChange = [this](DataSource&) { dtsSolicitaStateChange(); };
@@ -363,13 +373,18 @@ void TfrmLancaSoliCmp::wireEvents()
     dtsMovoPSol.OnStateChange = [this](DataSource&) { dtsMovoPSolStateChange(); };
     dtsMovoPSol.OnDataChange = [this](DataSource&, Field*) { dtsMovoPSolDataChange(); };
     dckJusExtra.OnClick = [this](Control&) { CrlDadosSolicitacao(); };
+}
 
-    pgcPadrao.OnChanging = [this](PageControl&, bool& allowChange) { pgcPadraoChanging(allowChange); };
+void TfrmLancaSoliCmp::wirePages()
+{
+    pgcPadrao.OnChanging = [this](PageControl&, bool& allowChange) {
+        pgcPadraoChanging(allowChange);
+    };
     pgcPadrao.OnChange = [this](Control&) { pgcPadraoChange(); };
     DBGrid1.OnKeyDown = [this](Control&, Key& key, Shift shift) { DBGrid1KeyDown(key, shift); };
 
     const auto pageEntry = [this](MenuItem& entry, TabSheet& target) {
-        entry.OnClick = [this, &target](Control&) { MudaPagina(target); };
+        entry.OnClick = [this, &target](Control&) { changePage(target); };
     };
     pageEntry(mnuFilialSoli, tshFilialSoli);
     pageEntry(mnuSolicitacao, tshPadrao);
@@ -378,7 +393,7 @@ void TfrmLancaSoliCmp::wireEvents()
     mnuProduto.OnClick = [this](Control&) { mnuProdutoClick(); };
     mnuPrincipal.OnClick = [this](Control&) { pgcIncSoli.SelectPage(tshPrincipal); };
     mnuEntrega.OnClick = [this](Control&) { pgcIncSoli.SelectPage(tshEntrega); };
-    sbtFiltro.OnClick = mnuFiltro.OnClick = [](Control&) { Cli_cmp03107::CriaFiltroSolicita(); };
+    sbtFiltro.OnClick = mnuFiltro.OnClick = [this](Control&) { sbtFiltroClick(); };
     dbnPadrao.SetDataSource(&dtsFilialSoli);
 }
 

@@ -4,7 +4,6 @@
 // pages with the menu, the keys and the navigator.
 #include "requisition/Cli_cmp03100.h"
 
-#include "approval/Cli_cmp03107.h"
 #include "framework/core/abort.h"
 #include "framework/core/formats.h"
 #include "framework/data/field.h"
@@ -18,14 +17,16 @@
 #include "framework/ui/host_context.h"
 #include "framework/ui/lookups.h"
 #include "framework/ui/ui_port.h"
-#include "requisition/flags.h"
 
 namespace cmp::Cli_cmp03100 {
 
 namespace {
 
 using namespace fw;
-
+using data::currentValue;
+using data::hasRecords;
+using data::no;
+using data::yes;
 
 // The branch has a product group whose items need a manager's approval.
 bool managerApprovalInUse(ClientDataSet& groups)
@@ -49,247 +50,234 @@ void showAll(std::initializer_list<Control*> controls, bool visible)
 void TfrmLancaSoliCmp::cdsFilialSoliAfterScroll()
 {
     GetParamFilial();
-    EscolheModeloProduto();
-    AplicaParametrosFilial();
-    medCdFilSoli.SetText(currentBranchFlag(QStringLiteral("CDFILIAL")));
+    chooseProductTemplate();
+    applyBranchParameters();
+    medCdFilSoli.SetText(currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")));
 }
 
 void TfrmLancaSoliCmp::GetParamFilial()
 {
-    const QString branch = currentBranchFlag(QStringLiteral("CDFILIAL"));
+    const QString branch = currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL"));
     if (branch.isEmpty()) {
-        cdsParamFilial.Close();
-        cdsParamGrProdGer.Close();
+        state.cdsParamFilial.Close();
+        state.cdsParamGrProdGer.Close();
         return;
     }
     const ProgressScope progress;
     const RemoteValue parameters =
-        CheckResultServ(netLancaSoliCmp.Call(QStringLiteral("GetParamFilial"), {branch}));
-    cdsParamFilial.SetData(parameters.at(0).toPacket());
-    cdsParamGrProdGer.SetData(parameters.at(1).toPacket());
+        CheckResultServ(state.netLancaSoliCmp.Call(QStringLiteral("GetParamFilial"), {branch}));
+    state.cdsParamFilial.SetData(parameters.at(0).toPacket());
+    state.cdsParamGrProdGer.SetData(parameters.at(1).toPacket());
 }
 
 // The installation's choice of hiding products inactive at the branch is
 // read once; the branch's integration is taken into account on every branch,
 // the first one included.
-void TfrmLancaSoliCmp::EscolheModeloProduto()
+void TfrmLancaSoliCmp::chooseProductTemplate()
 {
     if (!qryParamGeral.Active())
-        AbreConsulta(qryParamGeral, {});
+        openQuery(qryParamGeral, {});
     const bool cache = currentValue(qryParamGeral, QStringLiteral("IDCACHPRODFI")) == yes;
-    stModeloProduto = QLatin1String(cache ? "qryProdCache" : "qrySemCache") +
-                      QLatin1String(IntegracaoAtiva() ? "Param" : "");
+    productTemplate = QLatin1String(cache ? "qryProdCache" : "qrySemCache") +
+                      QLatin1String(integrationActive() ? "Param" : "");
 }
 
-bool TfrmLancaSoliCmp::IntegracaoAtiva() const
+bool TfrmLancaSoliCmp::integrationActive() const
 {
-    return currentValue(cdsParamFilial, QStringLiteral("IDUTILIZAINTSAC")) == yes;
-}
-
-// A flag of the requesting branch; with no branch listed, the purchase
-// center's supply parameters stand for it.
-QString TfrmLancaSoliCmp::ParametroFilial(const char* field) const
-{
-    const ClientDataSet& source = hasRecords(cdsFilialSoli) ? cdsFilialSoli : cdsParaSupri;
-    const Field* flag = hasRecords(source) ? source.FindField(QString::fromLatin1(field)) : nullptr;
-    return flag ? flag->AsString() : QString();
+    return currentValue(state.cdsParamFilial, QStringLiteral("IDUTILIZAINTSAC")) == yes;
 }
 
 // What the branch's parameters show and hide, on every page.
-void TfrmLancaSoliCmp::AplicaParametrosFilial()
+void TfrmLancaSoliCmp::applyBranchParameters()
 {
-    dbgSolicita.SetColumnVisible(QStringLiteral("IDIMPSOLSAC"), IntegracaoAtiva());
-    MostraCamposItem();
-    cdsAprovCmpGer.Close();
-    cdsAprovCmpGer.CreateDataSet();
+    dbgSolicita.SetColumnVisible(QStringLiteral("IDIMPSOLSAC"), integrationActive());
+    showItemFields();
+    state.cdsAprovCmpGer.Close();
+    state.cdsAprovCmpGer.CreateDataSet();
 
-    const bool logged = ParametroFilial("IDAUDALTSOL") != no;
+    const bool logged = state.branchFlag(QStringLiteral("IDAUDALTSOL")) != no;
     tshItems.SetTabVisible(logged);
     mnuItens.SetVisible(logged);
-    HabilitaPaginas();
+    enablePages();
 
-    const bool destination = ParametroFilial("IDULTDESTSOL") != no;
-    const bool buyer = ParametroFilial("IDULTCOMPSOL") != no;
-    showAll({&panDestino, &panDestino_Inc}, destination);
-    showAll({&panComprador, &panComprador_Inc}, buyer);
+    // With no branch listed, the filter's decision stands.
+    if (hasRecords(state.cdsFilialSoli)) {
+        state.destinationShown = state.branchFlag(QStringLiteral("IDULTDESTSOL")) != no;
+        state.buyerShown = state.branchFlag(QStringLiteral("IDULTCOMPSOL")) != no;
+    }
+    showBuyerAndDestination();
     showAll({&lblDtUtiliza, &depUtiliza, &edtNmSemana},
-            ParametroFilial("IDULTIDTULTI") == yes);
-    const bool purchaseProducts = currentBranchFlag(QStringLiteral("IDUTPRODPREF")) == yes;
+            state.branchFlag(QStringLiteral("IDULTIDTULTI")) == yes);
+    const bool purchaseProducts = state.branchFlag(QStringLiteral("IDUTPRODPREF")) == yes;
     chbProdutoCmp.SetEnabled(purchaseProducts);
     chbProdutoCmp.SetChecked(purchaseProducts);
-    grbDadosAdici.SetVisible(buyer || destination);
+}
 
+void TfrmLancaSoliCmp::showBuyerAndDestination()
+{
+    const bool buyer = state.buyerShown;
+    const bool destination = state.destinationShown;
+    showAll({&panDestino, &panDestino_Inc}, destination);
+    showAll({&panComprador, &panComprador_Inc}, buyer);
+    grbDadosAdici.SetVisible(buyer || destination);
     dbgSolicita.SetColumnVisible(QStringLiteral("NMOPERADOR"), buyer);
-    cdsServSolicita.FieldByName(QStringLiteral("NMOPERADOR")).Visible = buyer;
+    state.cdsServSolicita.FieldByName(QStringLiteral("NMOPERADOR")).Visible = buyer;
     dbgSolicita.SetColumnVisible(QStringLiteral("NMDESTSOLI"), destination);
-    cdsServSolicita.FieldByName(QStringLiteral("NMDESTSOLI")).Visible = destination;
+    state.cdsServSolicita.FieldByName(QStringLiteral("NMDESTSOLI")).Visible = destination;
 }
 
 // The item panel shows the integration's dates and state, or the previous
 // purchase a manager's approval is judged by, or neither.
-void TfrmLancaSoliCmp::MostraCamposItem()
+void TfrmLancaSoliCmp::showItemFields()
 {
-    stAprovGerente = no;
-    bool integration = IntegracaoAtiva();
-    bool previousPurchase = false;
-    if (!integration && managerApprovalInUse(cdsParamGrProdGer)) {
-        previousPurchase = true;
-        stAprovGerente = yes;
-    }
+    const bool integration = integrationActive();
+    state.managerApproval = !integration && managerApprovalInUse(state.cdsParamGrProdGer);
     showAll({&lblDtAlteracao, &depDtAlteracao, &lblDtImportacao, &depDtImportacao, &lblSituSoli,
              &lblObservacao, &edtObservacao},
             integration);
     showAll({&lblDtCmpAnterior, &depDtCmpAnterior, &lblVrCmpAnterior, &nedVrCmpAnterior},
-            previousPurchase);
+            state.managerApproval);
 }
 
 // The pages of a requisition open only while the list is browsed and no
 // new requisition is being entered.
-void TfrmLancaSoliCmp::HabilitaPaginas()
+void TfrmLancaSoliCmp::enablePages()
 {
     const bool browsing = dtsServSolicita.State() == DataSetState::Browse;
     const bool requisitionPages = browsing && !tshIncSoli.TabVisible();
     for (MenuItem* entry : {&mnuSolicitacao, &mnuProduto, &mnuDados, &mnuItens})
         entry->SetEnabled(requisitionPages);
     mnuIncSoli.SetEnabled(browsing);
-    PaginasSeguemMenu();
+    pagesFollowMenu();
 }
 
 // --- the current requisition -------------------------------------------------------
 
 void TfrmLancaSoliCmp::cdsServSolicitaAfterScroll()
 {
-    ProcuraItensAprovados();
-    if (Ativa(tshPadrao))
-        RegraExclusao();
-    AplicaEdicaoSolicitacao();
+    findApprovedItems();
+    if (isActive(tshPadrao))
+        applyDeletionRule();
+    applyRequisitionEditing();
 
-    const bool settlement = currentBranchFlag(QStringLiteral("IDBAIXSOLDFS")) == yes;
+    const bool settlement = state.branchFlag(QStringLiteral("IDBAIXSOLDFS")) == yes;
     dbgSolicita.SetColumnVisible(QStringLiteral("IDBAIXASOL"), settlement);
     showAll({&lblIdBaixItmSol, &edtIdBaixItmSol, &lblQtTransfSol, &nedQtTransfSol}, settlement);
 
-    MostraMarcas();
+    showMarks();
     GetData();
+    CrlDadosSolicitacao();
     Controla_Baixa();
 }
 
 // Where approved items may not be changed, they also forbid deleting the
 // requisition: look for one.
-void TfrmLancaSoliCmp::ProcuraItensAprovados()
+void TfrmLancaSoliCmp::findApprovedItems()
 {
-    cdsItemSoliAux.Tag = 0;
-    const bool approvalInUse = currentBranchFlag(QStringLiteral("IDUTAPROVSOL")) == yes;
-    if (!approvalInUse || stIdPerAltSApr.mid(1, 1) != no)
+    state.cdsItemSoliAux.Tag = 0;
+    const bool approvalInUse = state.branchFlag(QStringLiteral("IDUTAPROVSOL")) == yes;
+    const bool approvedLocked = state.branchFlag(QStringLiteral("IDPERALTSAPR"), 3).at(1) == no;
+    if (!approvalInUse || !approvedLocked)
         return;
-    const RequisitionKey key = chaveAtual();
+    const data::RequisitionKey key = state.currentKey();
     if (key.NRSOLICMP.isEmpty())
         return;
-    const RemoteValue items = CheckResultServ(netLancaSoliCmp.Call(
+    const RemoteValue items = CheckResultServ(state.netLancaSoliCmp.Call(
         QStringLiteral("GetItemSoli"), {key.CDFILSOLI, key.CDFILLANCA, key.NRSOLICMP}));
-    cdsItemSoliAux.SetData(items.at(0).toPacket());
-    if (!currentBranchFlag(QStringLiteral("CDFILIAL")).isEmpty() &&
-        cdsItemSoliAux.Locate(QStringLiteral("IDSOLIAPROV"), yes))
-        cdsItemSoliAux.Tag = 99;
-}
-
-bool TfrmLancaSoliCmp::TemItensAprovados() const
-{
-    return cdsItemSoliAux.Tag == 99;
-}
-
-bool TfrmLancaSoliCmp::TemPermissaoItem() const
-{
-    // Every permission but the last, which is over whole requisitions.
-    return std::any_of(permissionKeys.begin(), permissionKeys.end() - 1,
-                       [this](const QString& key) { return TemPermissao(key); });
+    state.cdsItemSoliAux.SetData(items.at(0).toPacket());
+    if (!currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")).isEmpty() &&
+        state.cdsItemSoliAux.Locate(QStringLiteral("IDSOLIAPROV"), yes))
+        state.cdsItemSoliAux.Tag = 99;
 }
 
 // Buyer, destination and justification can be changed only on a requisition
 // that is not locked; the colours say which.
-void TfrmLancaSoliCmp::AplicaEdicaoSolicitacao()
+void TfrmLancaSoliCmp::applyRequisitionEditing()
 {
-    const bool writable = Gravavel();
-    dbgItens.SetEnabled(writable || TemPermissaoItem());
-    CorJustificativa();
-    const ColorRole fieldColor = writable ? ColorRole::Normal : ColorRole::Disabled;
+    const bool canWrite = writable();
+    dbgItens.SetEnabled(canWrite || state.hasItemPermission());
+    colorJustification();
+    const ColorRole fieldColor = canWrite ? ColorRole::Normal : ColorRole::Disabled;
     dbeComprador.SetColor(fieldColor);
     dbeDestino.SetColor(fieldColor);
-    for (Control* control : std::initializer_list<Control*>{
-             &lblComprador, &dbeComprador, &btnComprador, &lblDestino, &dbeDestino, &btnDestino})
-        control->SetEnabled(writable);
+    for (Control* control :
+         std::initializer_list<Control*>{&lblComprador, &dbeComprador, &lblDestino, &dbeDestino})
+        control->SetEnabled(canWrite);
 }
 
-bool TfrmLancaSoliCmp::Gravavel() const
+bool TfrmLancaSoliCmp::writable() const
 {
-    return hasRecords(cdsServSolicita) && !TravaAutomatica();
+    return hasRecords(state.cdsServSolicita) && !state.lockedAutomatic();
 }
 
-void TfrmLancaSoliCmp::CorJustificativa()
+void TfrmLancaSoliCmp::colorJustification()
 {
     ColorRole color = ColorRole::Disabled;
-    if (Gravavel() && dbeNmJustSoli.Enabled())
-        color = currentBranchFlag(QStringLiteral("IDJUSSOLEXT")) == yes ? ColorRole::Required
-                                                                        : ColorRole::Normal;
+    if (writable() && dbeNmJustSoli.Enabled())
+        color = state.branchFlag(QStringLiteral("IDJUSSOLEXT")) == yes ? ColorRole::Required
+                                                                       : ColorRole::Normal;
     dbeNmJustSoli.SetColor(color);
 }
 
 // "Extra" and the number of the preview the requisition came from.
-void TfrmLancaSoliCmp::MostraMarcas()
+void TfrmLancaSoliCmp::showMarks()
 {
-    const bool extra = currentRequisition(QStringLiteral("IDSOLEXTRA")) == yes;
+    const bool extra = state.requisition(QStringLiteral("IDSOLEXTRA")) == yes;
     lblExtra.SetCaption(extra ? msgPadrao.Msg(QStringLiteral("Id_Extra")) : QString());
-    lblExtra.SetVisible(!Ativa(tshFilialSoli));
-    const bool preview = !currentRequisition(QStringLiteral("NRNECECMPSOL")).trimmed().isEmpty();
+    lblExtra.SetVisible(!isActive(tshFilialSoli));
+    const bool preview = !state.requisition(QStringLiteral("NRNECECMPSOL")).trimmed().isEmpty();
     lblPrevia.SetVisible(preview);
     dbtNumPrev.SetVisible(preview);
-    const QDate launched = hasRecords(cdsServSolicita)
-                               ? cdsServSolicita.FieldByName(QStringLiteral("DTSOLCMP")).AsDate()
-                               : QDate();
+    const QDate launched =
+        hasRecords(state.cdsServSolicita)
+            ? state.cdsServSolicita.FieldByName(QStringLiteral("DTSOLCMP")).AsDate()
+            : QDate();
     edtNmDtLanc.SetText(launched.isValid() ? NomeSemana(launched) : QString());
 }
 
 // --- loading the page's data ------------------------------------------------------------
 
-RemoteValue TfrmLancaSoliCmp::Carrega(const QString& method, const QString& progressKey)
+RemoteValue TfrmLancaSoliCmp::fetch(const QString& method, const QString& progressKey)
 {
-    const RequisitionKey key = chaveAtual();
+    const data::RequisitionKey key = state.currentKey();
     const ProgressScope progress(msgPadrao.Msg(progressKey));
     return CheckResultServ(
-        netLancaSoliCmp.Call(method, {key.CDFILSOLI, key.CDFILLANCA, key.NRSOLICMP}));
+        state.netLancaSoliCmp.Call(method, {key.CDFILSOLI, key.CDFILLANCA, key.NRSOLICMP}));
 }
 
 void TfrmLancaSoliCmp::GetData()
 {
-    if (chaveAtual().NRSOLICMP.isEmpty())
+    if (state.currentKey().NRSOLICMP.isEmpty())
         return;
-    if (Ativa(tshProdutos))
-        GetDataProdutos();
-    else if (Ativa(tshItems))
-        GetDataItens();
-    else if (Ativa(tshPadrao))
-        GetDataSolicitacao();
-    else if (Ativa(tshDadosSoli))
-        GetDataDados();
+    if (isActive(tshProdutos))
+        loadProductsPage();
+    else if (isActive(tshItems))
+        loadLogPage();
+    else if (isActive(tshPadrao))
+        showRequisitionsPage();
+    else if (isActive(tshDadosSoli))
+        loadHeaderPage();
 }
 
-void TfrmLancaSoliCmp::GetDataProdutos()
+void TfrmLancaSoliCmp::loadProductsPage()
 {
     Atualiza_Produto();
     dtsPadraoStateChange();
     SetFocus(degItemSoli);
     SetCommandEnabled(sbtProcurar, true);
-    if (TemItensAprovados())
+    if (state.hasApprovedItems())
         SetCommandEnabled(sbtExcluir, false);
     if (depDtAlteracao.Visible())
-        MostraItemIntegracao();
+        showIntegrationItem();
 }
 
 // The current item as the external integration last reported it.
-void TfrmLancaSoliCmp::MostraItemIntegracao()
+void TfrmLancaSoliCmp::showIntegrationItem()
 {
-    const bool hasItem = hasRecords(cdsItemSoli);
+    const ClientDataSet& items = state.cdsItemSoli;
+    const bool hasItem = hasRecords(items);
     const auto item = [&](const char* field) -> Field* {
-        return hasItem ? &cdsItemSoli.FieldByName(QString::fromLatin1(field)) : nullptr;
+        return hasItem ? &items.FieldByName(QString::fromLatin1(field)) : nullptr;
     };
     depDtAlteracao.SetDate(hasItem ? item("DTULTATUITSOL")->AsDate() : QDate());
     depDtImportacao.SetDate(hasItem ? item("DTIMPORTASAC")->AsDate() : QDate());
@@ -297,63 +285,68 @@ void TfrmLancaSoliCmp::MostraItemIntegracao()
     edtObservacao.SetText(hasItem ? item("TXOBSITMSOL")->AsString() : QString());
 }
 
-void TfrmLancaSoliCmp::GetDataItens()
+void TfrmLancaSoliCmp::loadLogPage()
 {
-    if (chaveMovimento_ != chaveAtual()) {
-        cdsMovoPSol.SetData(Carrega(QStringLiteral("GetMovoPSol"), QStringLiteral("Get_DataMov")).toPacket());
-        chaveMovimento_ = chaveAtual();
+    if (logKey_ != state.currentKey()) {
+        state.cdsMovoPSol.SetData(
+            fetch(QStringLiteral("GetMovoPSol"), QStringLiteral("Get_DataMov")).toPacket());
+        logKey_ = state.currentKey();
     }
     SetFocus(dbgItens);
     dtsMovoPSolStateChange();
-    const bool hasLog = !cdsMovoPSol.IsEmpty();
-    SetCommandEnabled(sbtAlterar, hasLog && !TravaOutroOperador());
-    SetCommandEnabled(sbtCopy, hasLog && JustificativaAtual() && !TravaOutroOperador());
+    const bool hasLog = !state.cdsMovoPSol.IsEmpty();
+    const bool ownRequisition = !state.lockedOtherOperator();
+    SetCommandEnabled(sbtAlterar, hasLog && ownRequisition);
+    SetCommandEnabled(sbtCopy, hasLog && currentChangeJustified() && ownRequisition);
 }
 
-bool TfrmLancaSoliCmp::JustificativaAtual() const
+bool TfrmLancaSoliCmp::currentChangeJustified() const
 {
-    return hasRecords(cdsMovoPSol) &&
-           !cdsMovoPSol.FieldByName(QStringLiteral("DSJUSTOPER")).AsString().trimmed().isEmpty();
+    return !currentValue(state.cdsMovoPSol, QStringLiteral("DSJUSTOPER")).trimmed().isEmpty();
 }
 
-void TfrmLancaSoliCmp::GetDataSolicitacao()
+void TfrmLancaSoliCmp::showRequisitionsPage()
 {
     SetFocus(dbgSolicita);
-    dtsPadrao.SetDataSet(&cdsSolicita);
+    dtsPadrao.SetDataSet(&state.cdsSolicita);
     dtsSolicitaStateChange();
-    RegraExclusao();
+    applyDeletionRule();
 }
 
-void TfrmLancaSoliCmp::GetDataDados()
+void TfrmLancaSoliCmp::loadHeaderPage()
 {
-    dtsPadrao.SetDataSet(&cdsSolicita);
+    dtsPadrao.SetDataSet(&state.cdsSolicita);
     dtsPadraoStateChange();
-    if (chaveDados_ != chaveAtual()) {
-        cdsSolicita.SetData(Carrega(QStringLiteral("GetSolicita"), QStringLiteral("Get_DataDadSol")).toPacket());
-        cdsJustSoli.SetData(Carrega(QStringLiteral("GetJustSoli"), QStringLiteral("Get_DataDadSol")).toPacket());
-        chaveDados_ = chaveAtual();
+    if (headerKey_ != state.currentKey()) {
+        state.cdsSolicita.SetData(
+            fetch(QStringLiteral("GetSolicita"), QStringLiteral("Get_DataDadSol")).toPacket());
+        state.cdsJustSoli.SetData(
+            fetch(QStringLiteral("GetJustSoli"), QStringLiteral("Get_DataDadSol")).toPacket());
+        headerKey_ = state.currentKey();
     }
-    CorJustificativa();
-    SetCommandEnabled(sbtAlterar, !TravaAutomatica() && !TravaOutroOperador());
+    colorJustification();
+    SetCommandEnabled(sbtAlterar, !state.locked());
 }
 
 // The items and the matrix source of the current requisition; the same
 // requisition keeps the ones already loaded.
 void TfrmLancaSoliCmp::Atualiza_Produto()
 {
-    const RequisitionKey key = chaveAtual();
-    if (chaveItens_ != key) {
-        cdsDecisionProdutos.SetData(
-            Carrega(QStringLiteral("GetDecisionProdutos"), QStringLiteral("Get_DataProd")).toPacket());
-        const RemoteValue items = Carrega(QStringLiteral("GetItemSoli"), QStringLiteral("Get_DataProd"));
-        cdsItemSoli.SetData(items.at(0).toPacket());
-        cdsItemNImportados.SetData(items.at(1).toPacket());
-        chaveItens_ = key;
+    const data::RequisitionKey key = state.currentKey();
+    if (itemsKey_ != key) {
+        state.cdsDecisionProdutos.SetData(
+            fetch(QStringLiteral("GetDecisionProdutos"), QStringLiteral("Get_DataProd"))
+                .toPacket());
+        const RemoteValue items =
+            fetch(QStringLiteral("GetItemSoli"), QStringLiteral("Get_DataProd"));
+        state.cdsItemSoli.SetData(items.at(0).toPacket());
+        state.cdsItemNImportados.SetData(items.at(1).toPacket());
+        itemsKey_ = key;
     }
     degItemSoli.SetSparseRows(false);
     degItemSoli.SetSparseCols(false);
-    degItemSoli.Build(cdsDecisionProdutos, QStringLiteral("NMPRODUTO"), QStringLiteral("DTPROGENTR"),
-                      QStringLiteral("QTSOLIPROD"));
+    degItemSoli.Build(state.cdsDecisionProdutos, QStringLiteral("NMPRODUTO"),
+                      QStringLiteral("DTPROGENTR"), QStringLiteral("QTSOLIPROD"));
 }
 
 // --- the alteration log -------------------------------------------------------------
@@ -361,11 +354,11 @@ void TfrmLancaSoliCmp::Atualiza_Produto()
 // The moment of the current change: date and time, weekday, hour.
 void TfrmLancaSoliCmp::dtsMovoPSolDataChange()
 {
-    if (cdsMovoPSol.State() != DataSetState::Browse)
+    const ClientDataSet& log = state.cdsMovoPSol;
+    if (log.State() != DataSetState::Browse)
         return;
-    const QDateTime moment = cdsMovoPSol.IsEmpty()
-                                 ? QDateTime()
-                                 : cdsMovoPSol.FieldByName(QStringLiteral("DTOPERSOL")).AsDateTime();
+    const QDateTime moment =
+        log.IsEmpty() ? QDateTime() : log.FieldByName(QStringLiteral("DTOPERSOL")).AsDateTime();
     const bool shown = moment.isValid();
     edtData.SetText(shown ? FormatDateTime(moment) : QString());
     edtDiaSemana.SetText(shown ? NomeSemana(moment.date()).left(3) : QString());
@@ -374,7 +367,7 @@ void TfrmLancaSoliCmp::dtsMovoPSolDataChange()
 
 // --- pages ---------------------------------------------------------------------------
 
-bool TfrmLancaSoliCmp::Ativa(const TabSheet& page) const
+bool TfrmLancaSoliCmp::isActive(const TabSheet& page) const
 {
     return pgcPadrao.ActivePage() == &page;
 }
@@ -383,15 +376,15 @@ bool TfrmLancaSoliCmp::Ativa(const TabSheet& page) const
 // fails keeps the user on the page with its error.
 void TfrmLancaSoliCmp::pgcPadraoChanging(bool& allowChange)
 {
-    if (Ativa(tshDadosSoli)) {
-        allowChange = PostaPendente(cdsJustSoli) &&
-                      (cdsItemSoli.ChangeCount() > 0 || PostaPendente(cdsSolicita));
-    } else if (Ativa(tshItems)) {
-        allowChange = PostaPendente(cdsMovoPSol);
+    if (isActive(tshDadosSoli)) {
+        allowChange = postPending(state.cdsJustSoli) &&
+                      (state.cdsItemSoli.ChangeCount() > 0 || postPending(state.cdsSolicita));
+    } else if (isActive(tshItems)) {
+        allowChange = postPending(state.cdsMovoPSol);
     }
 }
 
-bool TfrmLancaSoliCmp::PostaPendente(ClientDataSet& dataSet)
+bool TfrmLancaSoliCmp::postPending(ClientDataSet& dataSet)
 {
     if (dataSet.State() != DataSetState::Edit && dataSet.State() != DataSetState::Insert)
         return true;
@@ -408,49 +401,48 @@ bool TfrmLancaSoliCmp::PostaPendente(ClientDataSet& dataSet)
 
 void TfrmLancaSoliCmp::pgcPadraoChange()
 {
-    chKeyNum = QChar();
-    MostraMarcas();
-    if (!cdsServSolicita.IsEmpty() &&
-        currentRequisition(QStringLiteral("CDFILSOLI")) != currentBranchFlag(QStringLiteral("CDFILIAL")))
-        RecarregaListas();
-    CopiaParametrosFilial();
+    state.chKeyNum = QChar();
+    showMarks();
+    if (state.requisition(QStringLiteral("CDFILSOLI")) !=
+        currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")))
+        reloadLists();
+    state.copyBranchFlags();
     cdsServSolicitaAfterScroll();
-    MarcaPaginaAtiva();
-    panNavegador.SetVisible(Ativa(tshFilialSoli) || Ativa(tshPadrao) || Ativa(tshItems) ||
-                            Ativa(tshDadosSoli));
+    tickActivePage();
+    panNavegador.SetVisible(isActive(tshFilialSoli) || isActive(tshPadrao) || isActive(tshItems) ||
+                            isActive(tshDadosSoli));
     CrlDadosSolicitacao();
-    if (!Ativa(tshProdutos))
+    if (!isActive(tshProdutos))
         dtsServSolicitaStateChange();
 }
 
 // The requisitions listed belong to another branch than the one chosen:
 // list the chosen branch's, with the filter as last confirmed. A failure
-// leaves the lists as they were.
-void TfrmLancaSoliCmp::RecarregaListas()
+// the filter already told the user about leaves the lists as they were and
+// the page changes all the same.
+void TfrmLancaSoliCmp::reloadLists()
 {
-    stIdPerAltSApr.clear();
-    stIdImpIncSolApr.clear();
-    if (!Cli_cmp03107::frmFiltroSolicita)
-        return;
-    try {
-        Cli_cmp03107::frmFiltroSolicita->Confirma(currentBranchFlag(QStringLiteral("CDFILIAL")));
-    } catch (...) {
-    }
+    state.stIdPerAltSApr.clear();
+    state.stIdImpIncSolApr.clear();
+    RunUserAction([this] {
+        state.screens.confirmFilterAgain(
+            currentValue(state.cdsFilialSoli, QStringLiteral("CDFILIAL")));
+    });
 }
 
-void TfrmLancaSoliCmp::MarcaPaginaAtiva()
+void TfrmLancaSoliCmp::tickActivePage()
 {
-    mnuFilialSoli.SetChecked(Ativa(tshFilialSoli));
-    mnuSolicitacao.SetChecked(Ativa(tshPadrao));
-    mnuIncSoli.SetChecked(Ativa(tshIncSoli));
-    mnuProduto.SetChecked(Ativa(tshProdutos));
-    mnuDados.SetChecked(Ativa(tshDadosSoli));
-    mnuItens.SetChecked(Ativa(tshItems));
+    mnuFilialSoli.SetChecked(isActive(tshFilialSoli));
+    mnuSolicitacao.SetChecked(isActive(tshPadrao));
+    mnuIncSoli.SetChecked(isActive(tshIncSoli));
+    mnuProduto.SetChecked(isActive(tshProdutos));
+    mnuDados.SetChecked(isActive(tshDadosSoli));
+    mnuItens.SetChecked(isActive(tshItems));
 }
 
-bool TfrmLancaSoliCmp::MudaPagina(TabSheet& page)
+bool TfrmLancaSoliCmp::changePage(TabSheet& page)
 {
-    if (Ativa(page))
+    if (isActive(page))
         return true;
     bool allowChange = true;
     pgcPadraoChanging(allowChange);
@@ -464,10 +456,10 @@ bool TfrmLancaSoliCmp::MudaPagina(TabSheet& page)
 void TfrmLancaSoliCmp::mnuProdutoClick()
 {
     Atualiza_Produto();
-    if (!MudaPagina(tshProdutos))
+    if (!changePage(tshProdutos))
         return;
-    MarcaPaginaAtiva();
-    mnuFilialSoli.SetEnabled(Ativa(tshFilialSoli));
+    tickActivePage();
+    mnuFilialSoli.SetEnabled(isActive(tshFilialSoli));
     SetFocus(degItemSoli);
 }
 
@@ -481,12 +473,12 @@ void TfrmLancaSoliCmp::FormKeyDown(Key& key, Shift shift)
         return;
     if (!(shift & Qt::ControlModifier) || !dtsPadrao.DataSet())
         return;
-    const DataSetState state = dtsPadrao.State();
-    if (state != DataSetState::Edit && state != DataSetState::Insert)
+    const DataSetState listState = dtsPadrao.State();
+    if (listState != DataSetState::Edit && listState != DataSetState::Insert)
         return;
     key = 0;
     sbtConfirmar.Click();
-    if (state == DataSetState::Insert)
+    if (listState == DataSetState::Insert)
         sbtIncluir.Click();
 }
 
@@ -494,19 +486,19 @@ void TfrmLancaSoliCmp::DBGrid1KeyDown(Key& key, Shift shift)
 {
     if (key == Qt::Key_Right && (shift & Qt::ControlModifier)) {
         key = 0;
-        MudaPagina(tshPadrao);
+        changePage(tshPadrao);
     }
 }
 
 void TfrmLancaSoliCmp::sbtProcurarClick()
 {
-    if (Ativa(tshPadrao))
-        Procura(cdsServSolicita, Caption());
-    else if (Ativa(tshItems))
-        Procura(cdsMovoPSol, Caption());
-    else if (Ativa(tshFilialSoli))
-        Procura(cdsFilialSoli, Caption());
-    else if (Ativa(tshProdutos))
+    if (isActive(tshPadrao))
+        Procura(state.cdsServSolicita, Caption());
+    else if (isActive(tshItems))
+        Procura(state.cdsMovoPSol, Caption());
+    else if (isActive(tshFilialSoli))
+        Procura(state.cdsFilialSoli, Caption());
+    else if (isActive(tshProdutos))
         LoadBPL(QStringLiteral("SUP01717"),
                 {QStringLiteral("P"), QVariant::fromValue<Control*>(&degItemSoli), -1, false});
 }
@@ -515,26 +507,26 @@ void TfrmLancaSoliCmp::sbtProcurarClick()
 // the navigator moves through its list.
 void TfrmLancaSoliCmp::Primeiro1Click()
 {
-    if (Ativa(tshPadrao))
-        cdsServSolicita.First();
+    if (isActive(tshPadrao))
+        state.cdsServSolicita.First();
 }
 
 void TfrmLancaSoliCmp::Anterior1Click()
 {
-    if (Ativa(tshPadrao))
-        cdsServSolicita.Prior();
+    if (isActive(tshPadrao))
+        state.cdsServSolicita.Prior();
 }
 
 void TfrmLancaSoliCmp::Proximo1Click()
 {
-    if (Ativa(tshPadrao))
-        cdsServSolicita.Next();
+    if (isActive(tshPadrao))
+        state.cdsServSolicita.Next();
 }
 
 void TfrmLancaSoliCmp::Ultimo1Click()
 {
-    if (Ativa(tshPadrao))
-        cdsServSolicita.Last();
+    if (isActive(tshPadrao))
+        state.cdsServSolicita.Last();
 }
 
 } // namespace cmp::Cli_cmp03100

@@ -1,6 +1,5 @@
 #include "scenario/runner.h"
 
-#include "db/dialect_functions.h"
 #include "framework/core/abort.h"
 #include "framework/forms/form.h"
 #include "framework/net/net_connection.h"
@@ -8,9 +7,6 @@
 #include "scenario/arguments.h"
 #include "scenario/commands.h"
 #include "scenario/scenario_port.h"
-#include "server/embedded_server.h"
-
-#include <QSqlError>
 
 #include <algorithm>
 
@@ -77,7 +73,9 @@ void fail(const QString& seen)
 
 RunOptions defaultRunOptions()
 {
-    return {{{QStringLiteral("CMP03100"), requisitionModule()}}};
+    RunOptions options;
+    options.modules.insert(QStringLiteral("CMP03100"), requisitionModule());
+    return options;
 }
 
 RunReport runScenarioFile(const QString& path, const RunOptions& options)
@@ -92,8 +90,7 @@ RunReport runScenarioFile(const QString& path, const RunOptions& options)
 
 Runner::Runner(Script script, RunOptions options)
     : script_(std::move(script)), options_(std::move(options)),
-      port_(std::make_unique<ScenarioUiPort>()),
-      connectionName_(QStringLiteral("cmp-scenario-%1").arg(reinterpret_cast<quintptr>(this)))
+      port_(std::make_unique<ScenarioUiPort>())
 {
     previousPort_ = fw::SetUiPort(port_.get());
     previousContext_ = fw::SetHostContext({});
@@ -105,11 +102,6 @@ Runner::~Runner()
     finalizeModules(ignored);
     fw::SetUiPort(previousPort_);
     fw::SetHostContext(previousContext_);
-    if (database_.isValid()) {
-        database_.close();
-        database_ = {};
-        QSqlDatabase::removeDatabase(connectionName_);
-    }
 }
 
 RunReport Runner::run()
@@ -263,25 +255,24 @@ void Runner::startServer()
 {
     if (server_)
         return;
-    const QString path = folder_.filePath(QStringLiteral("cmp.sqlite"));
-    server_ = std::make_unique<server::EmbeddedServer>(path);
-    database_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    database_.setDatabaseName(path);
-    if (!database_.open())
-        fail(QStringLiteral("the database cannot be opened: %1").arg(database_.lastError().text()));
-    db::installDialectFunctions(database_);
+    server_ =
+        options_.remote
+            ? std::make_unique<ScenarioServer>(*options_.remote)
+            : std::make_unique<ScenarioServer>(folder_.filePath(QStringLiteral("cmp.sqlite")));
 }
 
-QSqlDatabase& Runner::database()
+QSqlDatabase Runner::database()
 {
     startServer();
-    return database_;
+    return server_->database();
 }
 
 void Runner::signIn(const SignInRequest& request)
 {
     startServer();
     fw::TNetConnection connection{QString(fw::runStatementModule)};
+    connection.SetWebURL(server_->host());
+    connection.SetWebPort(server_->port());
     const fw::SignInResult result = connection.SignIn(request.operatorCode, request.password);
     if (!result.ok)
         fail(QStringLiteral("sign-in refused: %1").arg(result.error));
@@ -290,6 +281,8 @@ void Runner::signIn(const SignInRequest& request)
     context.operatorName = result.operatorName;
     context.processingBranch = request.branch;
     context.branchBound = request.branchBound;
+    context.webURL = server_->host();
+    context.webPort = server_->port();
     if (const QDate date = request.date; date.isValid())
         context.processingDate = [date](const QString&) { return date; };
     fw::SetHostContext(std::move(context));

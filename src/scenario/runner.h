@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/ui/host_context.h"
+#include "scenario/scenario_server.h"
 #include "scenario/script.h"
 
 #include <QDate>
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -22,10 +24,6 @@ class ScriptedUiPort;
 class UiPort;
 enum class UiEventKind;
 } // namespace cmp::fw
-
-namespace cmp::server {
-class EmbeddedServer;
-}
 
 namespace cmp::scenario {
 
@@ -46,6 +44,8 @@ ModuleEntry requisitionModule();
 struct RunOptions
 {
     QHash<QString, ModuleEntry> modules; // by the code "open" names, upper case
+    // Empty: each file runs on the application server in this process.
+    std::optional<RemoteServer> remote;
 };
 
 // The options of cmp-scenario: the requisition module.
@@ -79,9 +79,9 @@ struct SignInRequest
     bool branchBound = false;
 };
 
-// Runs one parsed scenario against a database of its own, in a temporary
-// folder, with a scripted UI port installed for as long as it lives. The
-// commands act through it.
+// Runs one parsed scenario against a fresh demo database of its own (in a
+// temporary folder, or the remote server's schema), with a scripted UI port
+// installed for as long as it lives. The commands act through it.
 class Runner
 {
 public:
@@ -114,9 +114,9 @@ public:
 
     void signIn(const SignInRequest& request);
     void openModule(const QString& code);
-    // A connection to the scenario's database file, created with the demo
-    // data on first use.
-    QSqlDatabase& database();
+    // A connection to the scenario's database, created with the demo data on
+    // first use.
+    QSqlDatabase database();
 
     // Each consumes the next message (error or information) or question not
     // yet checked and fails when it is of another kind or text.
@@ -141,9 +141,7 @@ private:
     std::unique_ptr<ScenarioUiPort> port_;
     fw::UiPort* previousPort_ = nullptr;
     fw::HostContext previousContext_;
-    std::unique_ptr<server::EmbeddedServer> server_;
-    QString connectionName_;
-    QSqlDatabase database_;
+    std::unique_ptr<ScenarioServer> server_;
     QStringList initialized_; // module codes, in the order they were entered
     QString chosenForm_;
     std::vector<fw::Form*> modalForms_;

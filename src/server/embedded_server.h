@@ -15,7 +15,8 @@ namespace cmp::server {
 
 // The embedded default: the application server in the client's own process
 // on a SQLite file, created with the demo data the first time. While it lives,
-// every TNetConnection of the process with an empty WebURL reaches it, and the
+// every TNetConnection of the process with an empty WebURL reaches it (its
+// methods run on the connections' call thread, off the GUI thread), and the
 // screens' queries run on a connection of their own to the same file.
 class EmbeddedServer
 {

@@ -54,6 +54,33 @@ const LayoutStatement filiOper{
         operatorMayUse(QStringLiteral("F.CDFILIAL")),
     {textField("CDFILIAL", 4)}};
 
+// The branch, when it exists and the operator may not use it.
+const LayoutStatement refusedBranch{
+    "cdsFilialRecusada",
+    QStringLiteral("SELECT F.CDFILIAL FROM FILIAL F WHERE F.CDFILIAL = :P_CDFILIAL AND NOT ") +
+        operatorMayUse(QStringLiteral("F.CDFILIAL")),
+    {textField("CDFILIAL", 4)}};
+
+// The purchase center, when it exists and the operator may use neither it
+// nor any of its branches: its supply parameters are each branch's own.
+const LayoutStatement refusedCenter{
+    "cdsCentroRecusado",
+    QStringLiteral("SELECT C.CDFILIAL FROM FILIAL C WHERE C.CDFILIAL = :P_CDFILIAL AND NOT EXISTS "
+                   "(SELECT 1 FROM FILIAL B WHERE (B.CDFILIAL = C.CDFILIAL OR B.CDFILCENTCMP = "
+                   "C.CDFILIAL) AND ") +
+        operatorMayUse(QStringLiteral("B.CDFILIAL")) + QStringLiteral(")"),
+    {textField("CDFILIAL", 4)}};
+
+// Parameters of a branch its center keeps from the operator are refused,
+// whatever the client asks.
+void refuseUnlessOperatorMayUse(const CallContext& context, const LayoutStatement& refused,
+                                const QString& branch)
+{
+    if (!openInLayout(context, refused, {{"P_CDFILIAL", branch}, signedInOperator(context)})
+             .rows.empty())
+        throw ServerError(QStringLiteral("Filial %1 não liberada para o operador.").arg(branch));
+}
+
 // The schema keeps no product model of a branch's own, so every branch uses
 // the shared one and hands the product library no block.
 const LayoutStatement paramFilial{
@@ -84,10 +111,14 @@ RemoteValue GetParamCmp(CallContext& context, Args& args)
     const QString branch = paddedCode(args[0], branchWidth);
     args[0] = branch; // the caller gets back the code as it was read
     const QString kind = args[1].toString();
-    if (kind == QLatin1String("SUP"))
+    if (kind == QLatin1String("SUP")) {
+        refuseUnlessOperatorMayUse(context, refusedCenter, branch);
         return openInLayout(context, paraSupri, {{"P_CDFILIAL", branch}});
-    if (kind == QLatin1String("CMP"))
+    }
+    if (kind == QLatin1String("CMP")) {
+        refuseUnlessOperatorMayUse(context, refusedBranch, branch);
         return openInLayout(context, parCmpSup, {{"P_CDFILIAL", branch}});
+    }
     throw ServerError(
         QStringLiteral(
             "Tipo de parâmetro de compras desconhecido: \"%1\" (use \"SUP\" ou \"CMP\").")
@@ -108,6 +139,7 @@ RemoteValue GetParCmpSup(CallContext& context, Args& args)
 RemoteValue GetParamFilial(CallContext& context, Args& args)
 {
     const QString branch = paddedCode(args[0], branchWidth);
+    refuseUnlessOperatorMayUse(context, refusedBranch, branch);
     return RemoteValue::Array{openInLayout(context, paramFilial, {{"P_CDFILIAL", branch}}),
                               openInLayout(context, paramGrProdGer, {{"P_CDFILIAL", branch}})};
 }

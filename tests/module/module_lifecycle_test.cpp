@@ -59,7 +59,6 @@ TEST_F(ModuleLifecycle, shouldOpenOneMainScreenWithItsFilterOnFirstActivation)
     EXPECT_FALSE(screen.mnuIncSoli.Visible());
     ASSERT_TRUE(frmFiltroSolicita);
     EXPECT_FALSE(Cli_cmp03107::boFiltroCriado) << "closing the filter clears its flag";
-    EXPECT_EQ(Cli_cmp03100::stIdPerAltSApr, "NNN") << "no branch listed yet";
 }
 
 TEST_F(ModuleLifecycle, shouldRestoreTheMinimizedMainScreenWhenOpenedAgain)
@@ -80,7 +79,6 @@ TEST_F(ModuleLifecycle, shouldFreeTheMainScreenAndItsKeptFilterOnClose)
     EXPECT_FALSE(Cli_cmp03100::boStCriado);
     EXPECT_FALSE(frmLancaSoliCmp) << "released once the click was over";
     EXPECT_FALSE(frmFiltroSolicita) << "the kept filter goes with the main screen";
-    EXPECT_FALSE(Cli_cmp03100::stlDtEntrega);
 }
 
 TEST_F(ModuleLifecycle, shouldReuseTheClosedFilterAndReapplyThePanelsOfTheParameters)
@@ -89,16 +87,31 @@ TEST_F(ModuleLifecycle, shouldReuseTheClosedFilterAndReapplyThePanelsOfTheParame
     auto& screen = openModule();
     const Form* filter = frmFiltroSolicita.get();
     EXPECT_FALSE(screen.panDestino.Visible());
-    screen.panDestino.SetVisible(true);
+    screen.state.destinationShown = true;
 
     cancelNextFilter();
-    Cli_cmp03107::CriaFiltroSolicita();
+    screen.userClick(QStringLiteral("sbtFiltro"));
 
     EXPECT_EQ(frmFiltroSolicita.get(), filter);
     EXPECT_FALSE(screen.panDestino.Visible()) << "re-applied while no branch is listed";
     EXPECT_TRUE(screen.panComprador.Visible());
     EXPECT_FALSE(frmFiltroSolicita->grbDestino.Visible()) << "the filter's groups follow";
-    EXPECT_TRUE(screen.boFiltroAberto);
+    EXPECT_TRUE(screen.state.parametersRefreshPending);
+}
+
+TEST_F(ModuleLifecycle, shouldCreateTheFilterAgainWhenItsFirstCreationFailed)
+{
+    // The purchase center's parameters cannot be read while the module opens.
+    exec(QStringLiteral("ALTER TABLE PARASUPRI RENAME TO PARASUPRI_FORA"));
+    IniProc();
+    EXPECT_EQ(ui.texts(UiEventKind::Error).size(), 1);
+    EXPECT_FALSE(frmFiltroSolicita) << "no half-built filter is kept";
+
+    exec(QStringLiteral("ALTER TABLE PARASUPRI_FORA RENAME TO PARASUPRI"));
+    cancelNextFilter();
+    EXPECT_TRUE(frmLancaSoliCmp->userClick(QStringLiteral("sbtFiltro")));
+    EXPECT_EQ(ui.pendingAnswers(), 0) << "the filter opened";
+    EXPECT_TRUE(frmFiltroSolicita);
 }
 
 TEST_F(ModuleLifecycle, shouldRefuseToCloseWhileTheWizardLacksTheExtraJustification)
@@ -125,16 +138,16 @@ TEST_F(ModuleLifecycle, shouldRefuseToCloseWhileTheWizardLacksTheExtraJustificat
 TEST_F(ModuleLifecycle, shouldSilentlyStayOpenWhileARequisitionIsBeingIncluded)
 {
     auto& screen = openModule();
-    screen.cdsDecisionProdutos.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 10);
-    screen.cdsDecisionProdutos.CreateDataSet();
-    screen.cdsDecisionProdutos.AddIndex(QStringLiteral("IndCube"), QStringLiteral("CDPRODUTO"));
+    ClientDataSet& matrix = screen.state.cdsDecisionProdutos;
+    matrix.CreateDataSet();
+    matrix.AddIndex(QStringLiteral("IndCube"), QStringLiteral("NMPRODUTO;DTPROGENTR"));
     screen.panMensagem1.SetVisible(true);
 
     screen.userClick(QStringLiteral("sbtFechar"));
 
     ASSERT_TRUE(frmLancaSoliCmp);
     EXPECT_TRUE(ui.texts(UiEventKind::Error).isEmpty());
-    EXPECT_FALSE(screen.cdsDecisionProdutos.HasIndex(QStringLiteral("IndCube")))
+    EXPECT_FALSE(matrix.HasIndex(QStringLiteral("IndCube")))
         << "the matrix index goes whenever the close query passes";
 }
 
@@ -149,11 +162,11 @@ TEST_F(ModuleLifecycle, shouldConnectToTheServerTheHostNames)
         context.webURL = QStringLiteral("127.0.0.1");
         context.webPort = 1; // nothing listens: the failure waits for the first call
     });
-    screen.netLancaSoliCmp.Reconnect();
-    screen.netCompras.Reconnect();
+    screen.state.netLancaSoliCmp.Reconnect();
+    screen.state.netCompras.Reconnect();
 
-    EXPECT_EQ(screen.netCompras.WebPort(), 1);
-    EXPECT_FALSE(screen.netLancaSoliCmp.Call(QStringLiteral("GetServerInfo")).ok);
+    EXPECT_EQ(screen.state.netCompras.WebPort(), 1);
+    EXPECT_FALSE(screen.state.netLancaSoliCmp.Call(QStringLiteral("GetServerInfo")).ok);
 }
 
 // A dialog of the kind that is new on every call.
@@ -177,7 +190,7 @@ TEST_F(ModuleLifecycle, shouldShowANewDialogOnEveryCallAndFreeItAfterwards)
             dialog.userClick(QStringLiteral("sbtConfirma"));
             return int(mrNone);
         });
-        EXPECT_EQ(module::ShowNewModal<TfrmInsDtEntSol>(), mrOk);
+        EXPECT_EQ(ShowNewModal<TfrmInsDtEntSol>(), mrOk);
     }
     EXPECT_EQ(TfrmInsDtEntSol::created, 2);
     EXPECT_EQ(findLiveForm(QStringLiteral("frmInsDtEntSol")), nullptr);

@@ -7,7 +7,6 @@
 // its requisitions: 1 manual by operator 7, 2 automatic by operator 8,
 // 3 extra by operator 1, 4 by operator 2 with a log and approved items,
 // 5 settled by hand, 7 consolidated by the center.
-#include "approval/Cli_cmp03107.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/data_controls.h"
@@ -46,9 +45,9 @@ protected:
                                       const QString& page)
     {
         auto& screen = open();
-        EXPECT_TRUE(screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), branch));
+        EXPECT_TRUE(screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), branch));
         EXPECT_TRUE(screen.userClick(QStringLiteral("tshPadrao")));
-        EXPECT_TRUE(screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), number));
+        EXPECT_TRUE(screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), number));
         if (page != QLatin1String("tshPadrao")) {
             EXPECT_TRUE(screen.userClick(page));
         }
@@ -63,8 +62,8 @@ protected:
     static bool enabled(const TfrmLancaSoliCmp& screen, const char* command)
     {
         const auto& button = screen.control<SpeedButton>(QString::fromLatin1(command));
-        const auto& entry = screen.control<MenuItem>(
-            QStringLiteral("mnu") + QString::fromLatin1(command).mid(3));
+        const auto& entry =
+            screen.control<MenuItem>(QStringLiteral("mnu") + QString::fromLatin1(command).mid(3));
         EXPECT_EQ(button.Enabled(), entry.Enabled()) << command << ": button and menu differ";
         return button.Enabled();
     }
@@ -84,7 +83,7 @@ TEST_F(RequisitionScreen, shouldShowTheHeaderOnceForEachRequisition)
     EXPECT_EQ(shown(headerProgress), 2) << "the same requisition is not fetched again";
 
     screen.userClick(QStringLiteral("tshPadrao"));
-    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
     screen.userClick(QStringLiteral("tshDadosSoli"));
     EXPECT_EQ(shown(headerProgress), 4);
     EXPECT_FALSE(screen.dckJusExtra.Checked());
@@ -102,14 +101,14 @@ TEST_F(RequisitionScreen, shouldFetchTheProductsAgainOnlyForAnotherRequisitionKe
                         "AND CDFILLANCA = '0001'"));
     auto& screen = openRequisition("0004", "0000000003", "tshPadrao");
     const auto choose = [&screen](const char* launching) {
-        ASSERT_TRUE(screen.cdsServSolicita.Locate(
+        ASSERT_TRUE(screen.state.cdsServSolicita.Locate(
             QStringLiteral("CDFILLANCA;NRSOLICMP"),
             {QString::fromLatin1(launching), QStringLiteral("0000000003")}));
     };
     choose("0004");
     screen.userClick(QStringLiteral("tshProdutos"));
     EXPECT_EQ(shown(productsProgress), 2) << "matrix source and items";
-    EXPECT_EQ(screen.cdsItemSoli.RecordCount(), 24);
+    EXPECT_EQ(screen.state.cdsItemSoli.RecordCount(), 24);
 
     screen.userClick(QStringLiteral("tshPadrao"));
     screen.userClick(QStringLiteral("tshProdutos"));
@@ -119,17 +118,40 @@ TEST_F(RequisitionScreen, shouldFetchTheProductsAgainOnlyForAnotherRequisitionKe
     choose("0001");
     screen.userClick(QStringLiteral("tshProdutos"));
     EXPECT_EQ(shown(productsProgress), 4);
-    EXPECT_EQ(screen.cdsItemSoli.FieldByName(QStringLiteral("CDFILLAN")).AsString(), "0001");
+    EXPECT_EQ(screen.state.cdsItemSoli.FieldByName(QStringLiteral("CDFILLAN")).AsString(), "0001");
 }
 
 TEST_F(RequisitionScreen, shouldLoadNothingForARequisitionWithoutNumber)
 {
     auto& screen = open();
-    screen.cdsServSolicita.EmptyDataSet();
+    screen.state.cdsFilialSoli.EmptyDataSet();
+    screen.state.cdsServSolicita.EmptyDataSet();
     const auto before = ui.events().size();
-    screen.MudaPagina(screen.tshDadosSoli);
-    screen.MudaPagina(screen.tshProdutos);
+    screen.changePage(screen.tshDadosSoli);
+    screen.changePage(screen.tshProdutos);
     EXPECT_EQ(ui.events().size(), before);
+}
+
+TEST_F(RequisitionScreen, shouldListTheChosenBranchsRequisitionsWhateverTheListHeld)
+{
+    auto& screen = open();
+    screen.state.cdsServSolicita.EmptyDataSet(); // nothing listed for the first branch
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    screen.userClick(QStringLiteral("tshPadrao"));
+    EXPECT_EQ(screen.state.requisition(QStringLiteral("CDFILSOLI")), "0004");
+    EXPECT_EQ(screen.state.cdsServSolicita.RecordCount(), 6);
+}
+
+TEST_F(RequisitionScreen, shouldFollowTheRequisitionOnTheHeaderPage)
+{
+    auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
+    EXPECT_TRUE(screen.dckJusExtra.Enabled()) << "a manual requisition";
+    EXPECT_TRUE(screen.dbeNmJustSoli.Enabled());
+
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000002"));
+    EXPECT_FALSE(screen.dckJusExtra.Enabled()) << "an automatic one";
+    EXPECT_FALSE(screen.dbeNmJustSoli.Enabled());
+    EXPECT_EQ(screen.dbeNmJustSoli.Color(), ColorRole::Disabled);
 }
 
 // --- failures ----------------------------------------------------------------------
@@ -139,11 +161,11 @@ TEST_F(RequisitionScreen, shouldShowTheServersErrorAndKeepThePagesDataWhenAFetch
     auto& screen = openRequisition("0004", "0000000004", "tshItems");
     screen.userClick(QStringLiteral("tshPadrao"));
     exec(QStringLiteral("DROP TABLE MOVOPSOL"));
-    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000003"));
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000003"));
 
     screen.userClick(QStringLiteral("tshItems"));
     ASSERT_EQ(ui.texts(UiEventKind::Error).size(), 1);
-    EXPECT_EQ(screen.cdsMovoPSol.RecordCount(), 2) << "the log shown before stays";
+    EXPECT_EQ(screen.state.cdsMovoPSol.RecordCount(), 2) << "the log shown before stays";
     EXPECT_EQ(ui.progressDepth(), 0) << "the animation goes with the failure";
 }
 
@@ -152,26 +174,26 @@ TEST_F(RequisitionScreen, shouldShowTheServersErrorAndKeepThePagesDataWhenAFetch
 TEST_F(RequisitionScreen, shouldShowTheIntegrationOrThePreviousPurchaseAsTheBranchUses)
 {
     auto& screen = open();
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
     EXPECT_TRUE(screen.depDtAlteracao.Visible()) << "the integration is on at 0004";
     EXPECT_FALSE(screen.depDtCmpAnterior.Visible());
     EXPECT_TRUE(screen.dbgSolicita.VisibleColumns().size() == screen.dbgSolicita.Columns.size())
         << "status, buyer, destination and settlement all shown";
 
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0005"));
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0005"));
     EXPECT_FALSE(screen.depDtAlteracao.Visible());
     EXPECT_TRUE(screen.depDtCmpAnterior.Visible()) << "manager approval on meat at 0005";
-    EXPECT_EQ(screen.stAprovGerente, "S");
+    EXPECT_TRUE(screen.state.managerApproval);
 
-    EXPECT_EQ(screen.stModeloProduto, "qryProdCache") << "inactive products hidden";
+    EXPECT_EQ(screen.productTemplate, "qryProdCache") << "inactive products hidden";
 
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
-    EXPECT_EQ(screen.stModeloProduto, "qryProdCacheParam") << "only integrated products";
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0004"));
+    EXPECT_EQ(screen.productTemplate, "qryProdCacheParam") << "only integrated products";
 
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0008"));
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0008"));
     EXPECT_FALSE(screen.depDtAlteracao.Visible());
     EXPECT_FALSE(screen.depDtCmpAnterior.Visible());
-    EXPECT_EQ(screen.stAprovGerente, "N");
+    EXPECT_FALSE(screen.state.managerApproval);
     EXPECT_FALSE(screen.panDestino.Visible()) << "center 0002 has no destinations";
 }
 
@@ -180,9 +202,9 @@ TEST_F(RequisitionScreen, shouldOfferEveryProductWhereTheInstallationDoesNotHide
     exec(QStringLiteral("UPDATE PARAMGERAL SET IDCACHPRODFI = 'N'"));
     exec(QStringLiteral("UPDATE PARAFILI SET IDUTILIZAINTSAC = 'S' WHERE CDFILIAL = '0001'"));
     auto& screen = open();
-    EXPECT_EQ(screen.stModeloProduto, "qrySemCacheParam") << "the first branch counts too";
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0002"));
-    EXPECT_EQ(screen.stModeloProduto, "qrySemCache");
+    EXPECT_EQ(screen.productTemplate, "qrySemCacheParam") << "the first branch counts too";
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0002"));
+    EXPECT_EQ(screen.productTemplate, "qrySemCache");
 }
 
 TEST_F(RequisitionScreen, shouldLaunchFromTheProcessingBranchAndEnterAggregatesOnlyAtACentral)
@@ -220,7 +242,7 @@ TEST_F(RequisitionScreen, shouldLockAnAutomaticRequisitionOfABranchThatLocksThem
     exec(QStringLiteral("DELETE FROM AUTLANCSOLI"));
     auto& screen = openRequisition("0004", "0000000002", "tshPadrao");
 
-    EXPECT_TRUE(screen.TravaAutomatica());
+    EXPECT_TRUE(screen.state.lockedAutomatic());
     EXPECT_FALSE(enabled(screen, "sbtExcluir"));
     EXPECT_FALSE(enabled(screen, "sbtAlterar")) << "never on the list page";
     for (Control* field : std::initializer_list<Control*>{&screen.dbeComprador, &screen.dbeDestino,
@@ -228,24 +250,46 @@ TEST_F(RequisitionScreen, shouldLockAnAutomaticRequisitionOfABranchThatLocksThem
         EXPECT_EQ(field->Color(), ColorRole::Disabled) << field->Name().toStdString();
     EXPECT_FALSE(screen.btnComprador.Enabled());
 
-    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000003"));
-    EXPECT_FALSE(screen.TravaAutomatica()) << "the lock goes with the requisition";
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000003"));
+    EXPECT_FALSE(screen.state.lockedAutomatic()) << "the lock goes with the requisition";
     EXPECT_TRUE(enabled(screen, "sbtExcluir"));
     EXPECT_EQ(screen.dbeComprador.Color(), ColorRole::Normal);
+}
+
+TEST_F(RequisitionScreen, shouldJudgeApprovedItemsByTheBranchAnotherFilterListsFirst)
+{
+    // The first branch lets approved items change; 0004 does not.
+    exec(QStringLiteral("UPDATE PARCMPSUP SET IDPERALTSAPR = 'SSN', IDUTAPROVSOL = 'S' "
+                        "WHERE CDFILIAL = '0001'"));
+    auto& screen = open();
+    screen.userClick(QStringLiteral("tshPadrao"));
+    ui.actInNextModal([this](Form& filter) {
+        filter.userClick(QStringLiteral("rbtFilialLista"));
+        ui.pickListNext({QStringLiteral("0004")});
+        filter.userClick(QStringLiteral("btpFilial"));
+        filter.userClick(QStringLiteral("sbtConfirma"));
+        return int(mrNone);
+    });
+    screen.userClick(QStringLiteral("sbtFiltro"));
+    ASSERT_EQ(screen.state.requisition(QStringLiteral("CDFILSOLI")), "0004");
+
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
+    EXPECT_TRUE(screen.state.hasApprovedItems());
+    EXPECT_FALSE(enabled(screen, "sbtExcluir"));
 }
 
 TEST_F(RequisitionScreen, shouldOfferTheItemCommandsOfTheProductsPage)
 {
     auto& screen = openRequisition("0004", "0000000003", "tshProdutos");
-    for (const char* command : {"sbtIncluir", "sbtExcluir", "sbtVerificar", "sbtAprovSol",
-                                "sbtAltAut", "sbtProcurar"})
+    for (const char* command :
+         {"sbtIncluir", "sbtExcluir", "sbtVerificar", "sbtAprovSol", "sbtAltAut", "sbtProcurar"})
         EXPECT_TRUE(enabled(screen, command)) << command;
     EXPECT_FALSE(enabled(screen, "sbtAprovSolGer")) << "not with the integration on";
 
     screen.userClick(QStringLiteral("tshFilialSoli"));
-    screen.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0005"));
+    screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), QStringLiteral("0005"));
     screen.userClick(QStringLiteral("tshPadrao"));
-    screen.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
+    screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"), QStringLiteral("0000000004"));
     screen.userClick(QStringLiteral("tshProdutos"));
     EXPECT_TRUE(enabled(screen, "sbtAprovSolGer")) << "manager approval and a destination";
 }
@@ -269,9 +313,9 @@ TEST_F(RequisitionScreen, shouldHandTheMatrixToTheProductSearchModule)
     screen.userClick(QStringLiteral("sbtProcurar"));
 
     ASSERT_EQ(ui.texts(UiEventKind::Module), QStringList{"SUP01717"});
-    const auto opened = std::find_if(ui.events().begin(), ui.events().end(), [](const UiEvent& event) {
-        return event.kind == UiEventKind::Module;
-    });
+    const auto opened =
+        std::find_if(ui.events().begin(), ui.events().end(),
+                     [](const UiEvent& event) { return event.kind == UiEventKind::Module; });
     const QVariantList args = opened->args;
     ASSERT_EQ(args.size(), 4);
     EXPECT_EQ(args[0].toString(), "P");
@@ -283,12 +327,13 @@ TEST_F(RequisitionScreen, shouldHandTheMatrixToTheProductSearchModule)
 TEST_F(RequisitionScreen, shouldConfirmWithCtrlEnterWhatIsBeingTyped)
 {
     auto& screen = openRequisition("0004", "0000000003", "tshDadosSoli");
-    screen.cdsSolicita.ReadOnly = false; // as while the header is being changed
-    screen.cdsSolicita.Edit();
-    EXPECT_EQ(screen.cdsServSolicita.State(), DataSetState::Edit) << "the requisition is changing";
+    screen.state.cdsSolicita.ReadOnly = false; // as while the header is being changed
+    screen.state.cdsSolicita.Edit();
+    EXPECT_EQ(screen.state.cdsServSolicita.State(), DataSetState::Edit)
+        << "the requisition is changing";
 
     screen.userKey(QStringLiteral("dbeNmJustSoli"), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(screen.cdsSolicita.State(), DataSetState::Browse);
+    EXPECT_EQ(screen.state.cdsSolicita.State(), DataSetState::Browse);
 }
 
 TEST_F(RequisitionScreen, shouldStayOnThePageWhenWhatWasTypedCannotBeKept)
@@ -296,11 +341,11 @@ TEST_F(RequisitionScreen, shouldStayOnThePageWhenWhatWasTypedCannotBeKept)
     exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = '0004' "
                         "AND NRSOLICMP = '0000000004'"));
     auto& screen = openRequisition("0004", "0000000004", "tshItems");
-    screen.cdsMovoPSol.ReadOnly = false;
-    screen.cdsMovoPSol.BeforePost = [](ClientDataSet&) {
+    screen.state.cdsMovoPSol.ReadOnly = false;
+    screen.state.cdsMovoPSol.BeforePost = [](ClientDataSet&) {
         throw std::runtime_error("Justificativa inválida.");
     };
-    screen.cdsMovoPSol.Edit();
+    screen.state.cdsMovoPSol.Edit();
 
     screen.userClick(QStringLiteral("tshDadosSoli"));
     EXPECT_EQ(screen.pgcPadrao.ActivePage(), &screen.tshItems);

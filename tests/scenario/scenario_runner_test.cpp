@@ -13,15 +13,22 @@
 #include "framework/ui/lookups.h"
 #include "framework/ui/password.h"
 #include "framework/ui/ui_port.h"
+#include "scenario/command_line.h"
 #include "scenario/commands.h"
+#include "server/http_server.h"
+#include "server/server.h"
+#include "support/sql_backends.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace cmp::scenario {
@@ -175,7 +182,9 @@ RunOptions testOptions()
                           uiPort().showModeless(*screen);
                       },
                       [] { screen.reset(); }};
-    return {{{QStringLiteral("TESTE"), entry}}};
+    RunOptions options;
+    options.modules.insert(QStringLiteral("TESTE"), entry);
+    return options;
 }
 
 RunReport run(const QString& text)
@@ -420,15 +429,111 @@ open TESTE
         << refused.toStdString();
 }
 
-// Every user flow written as a scenario file runs against the real module.
-TEST(ScenarioFiles, shouldPassEveryScenarioOfTheModule)
+// A schema of its own on the test PostgreSQL, served by an application
+// server over HTTP on a free port, as cmp-server serves it.
+class RemoteServerFixture
 {
-    const QDir folder = QFileInfo(QStringLiteral(__FILE__)).dir();
-    const QStringList files = folder.entryList({QStringLiteral("*.scn")}, QDir::Files, QDir::Name);
-    ASSERT_FALSE(files.isEmpty());
-    for (const QString& file : files) {
-        const RunReport report = runScenarioFile(folder.filePath(file), defaultRunOptions());
-        EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+public:
+    RemoteServerFixture()
+    {
+        remote.database = server::DatabaseConfig::postgres(
+            qEnvironmentVariable("CMP_PG_HOST"),
+            qEnvironmentVariable("CMP_PG_PORT", QStringLiteral("5432")).toInt(),
+            qEnvironmentVariable("CMP_PG_USER"), qEnvironmentVariable("CMP_PG_PASSWORD"),
+            qEnvironmentVariable("CMP_PG_DB"));
+        remote.database.schema = QStringLiteral("cmp_scenario_%1").arg(getpid());
+        administer(QStringLiteral("CREATE SCHEMA %1"));
+        server_.emplace(server::ServerOptions{remote.database, {}, std::chrono::hours(1), {}});
+        http_.emplace(*server_, server::HttpOptions{});
+        remote.host = QStringLiteral("127.0.0.1");
+        remote.port = http_->port();
+    }
+    ~RemoteServerFixture()
+    {
+        http_.reset();
+        server_.reset();
+        administer(QStringLiteral("DROP SCHEMA %1 CASCADE"));
+    }
+
+    RemoteServer remote;
+
+private:
+    void administer(const QString& statement)
+    {
+        const QString name = QStringLiteral("scenario_test_admin");
+        {
+            QSqlDatabase db = remote.database.addConnection(name);
+            ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("SET client_min_messages TO WARNING"));
+            ASSERT_TRUE(query.exec(statement.arg(remote.database.schema)))
+                << query.lastError().text().toStdString();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    std::optional<server::Server> server_;
+    std::optional<server::HttpServer> http_;
+};
+
+TEST(ScenarioRemote, shouldRunEachFileAgainstTheServerOnTheDemoDataAgain)
+{
+    if (!test::postgresConfigured())
+        GTEST_SKIP() << "PostgreSQL not configured: run under scripts/with-postgres";
+    // The HTTP transport waits for replies in an event loop.
+    int argc = 1;
+    char name[] = "scenario_runner_test";
+    char* argv[] = {name, nullptr};
+    const QCoreApplication application(argc, argv);
+    const RemoteServerFixture fixture;
+    RunOptions options = testOptions();
+    options.remote = fixture.remote;
+    const auto runRemote = [&](const char* text) {
+        Runner runner(parseScript(QString::fromUtf8(text), QStringLiteral("t.scn")), options);
+        return failuresOf(runner.run()).toStdString();
+    };
+    EXPECT_EQ(runRemote(R"(
+signin 000000000001 demo branch 0004
+sql UPDATE PARASUPRI SET IDULTCOMPSOL = 'N' WHERE CDFILIAL = '0001'
+expect value "SELECT IDULTCOMPSOL FROM PARASUPRI WHERE CDFILIAL = '0001'" "N"
+open TESTE
+)"),
+              "");
+    EXPECT_EQ(openedWith.webURL, QStringLiteral("127.0.0.1")) << "the screens call the server";
+    EXPECT_EQ(openedWith.webPort, fixture.remote.port);
+    EXPECT_EQ(runRemote(R"(
+expect value "SELECT IDULTCOMPSOL FROM PARASUPRI WHERE CDFILIAL = '0001'" "S"
+)"),
+              "")
+        << "the next file starts from the demo data";
+}
+
+TEST(ScenarioCommand, shouldRefuseAServerWhoseDatabaseItCannotRecreate)
+{
+    const auto run = [](QStringList arguments, QString* error) {
+        arguments.prepend(QStringLiteral("cmp-scenario"));
+        QString out;
+        QTextStream outStream(&out);
+        QTextStream errStream(error);
+        return runScenarioCommand(arguments, outStream, errStream);
+    };
+    struct Case
+    {
+        QStringList arguments;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{"--server", "compras:8080", "--sqlite", "cmp.sqlite", "a.scn"}, "--pg-schema"},
+        {{"--server", "compras:8080", "--pg-host", "db", "a.scn"}, "--pg-schema"},
+        {{"--server", "compras", "--pg-host", "db", "--pg-schema", "s", "a.scn"}, "host:port"},
+        {{"--server", "compras:8080", "--pg-host", "db", "--pg-schema", "a;b", "a.scn"},
+         "not a plain schema name"},
+        {{"--server", "compras:8080"}, "usage"},
+    };
+    for (const Case& c : cases) {
+        QString error;
+        EXPECT_EQ(run(c.arguments, &error), 2) << c.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(c.refusal))) << error.toStdString();
     }
 }
 

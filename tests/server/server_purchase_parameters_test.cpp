@@ -3,12 +3,11 @@
 #include "framework/data/client_dataset.h"
 #include "framework/data/field.h"
 #include "framework/net/net_connection.h"
+#include "server/demo_server_fixture.h"
 #include "server/in_process_transport.h"
 #include "server/remote_modules.h"
-#include "server/demo_server_fixture.h"
 
 #include <gtest/gtest.h>
-
 
 namespace cmp::server {
 namespace {
@@ -129,6 +128,42 @@ TEST_P(PurchaseParameters, shouldGiveThePermissionsOfTheSignedInOperatorOnly)
         EXPECT_EQ(someoneElse.failure, CallFailure::MethodFailed) << method;
         EXPECT_EQ(someoneElse.reply.error,
                   QStringLiteral("O operador informado não é o operador conectado."));
+    }
+}
+
+TEST_P(PurchaseParameters, shouldRefuseTheParametersOfBranchesTheirCenterKeepsFromTheOperator)
+{
+    // Center 0002 restricts its operators: OPERFILI lists 0007 for operator
+    // 2, 0007 and 0008 for operator 8, none for operator 3. Center 0001 does not.
+    const struct
+    {
+        QLatin1String module;
+        const char* method;
+        Args args;
+        int asOperator;
+        const char* refusal;
+    } cases[] = {
+        {rdmLancaSoliCmp,
+         "GetParamFilial",
+         {"0008"},
+         2,
+         "Filial 0008 não liberada para o operador."},
+        {rdmLancaSoliCmp, "GetParamFilial", {"0008"}, 8, nullptr},
+        {rdmCompras, "GetParamCmp", {"8", "CMP"}, 2, "Filial 0008 não liberada para o operador."},
+        {rdmCompras, "GetParamCmp", {"0002", "SUP"}, 2, nullptr}, // the center of 0007
+        {rdmCompras,
+         "GetParamCmp",
+         {"0002", "SUP"},
+         3,
+         "Filial 0002 não liberada para o operador."},
+        {rdmCompras, "GetParamCmp", {"0001", "SUP"}, 3, nullptr},
+    };
+    for (const auto& c : cases) {
+        const CallOutcome outcome =
+            call(c.module, QString::fromLatin1(c.method), c.args, c.asOperator);
+        EXPECT_EQ(outcome.reply.error, QString::fromUtf8(c.refusal ? c.refusal : ""))
+            << c.method << " " << c.args.at(0).toString().toStdString() << " for operator "
+            << c.asOperator;
     }
 }
 

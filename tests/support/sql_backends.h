@@ -141,7 +141,8 @@ inline QVariant scalar(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql) || !query.next())
-        throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
+        throw std::runtime_error(
+            (sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
     return query.value(0);
 }
 

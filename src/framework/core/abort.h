@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 namespace cmp::fw {
@@ -30,15 +31,22 @@ ErrorPresenter SetErrorPresenter(ErrorPresenter presenter);
 void MensErro(const QString& text, bool stop);
 
 // Runs a user action (a click, a key, leaving a field) as the outermost
-// handler: an abort ends the action and leaves the screen usable. Returns true
-// when the action completed, false when it was aborted. Other exceptions are
-// not an abort and pass through.
+// handler: an abort ends the action and leaves the screen usable. A failure
+// nothing expected (a record set refusing an operation, memory running out)
+// is shown with its text and ends the action the same way. Returns true when
+// the action completed. A mistake in the program's logic (std::logic_error)
+// is not the user's to see here: it goes on to the host, which reports it.
 template <class F> bool RunUserAction(F&& action)
 {
     try {
         std::forward<F>(action)();
         return true;
     } catch (const EAbort&) {
+        return false;
+    } catch (const std::logic_error&) {
+        throw;
+    } catch (const std::exception& failure) {
+        MensErro(QString::fromUtf8(failure.what()), false);
         return false;
     }
 }

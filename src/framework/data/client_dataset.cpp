@@ -94,9 +94,12 @@ Field& ClientDataSet::declareField(const FieldDef& def, FieldKind kind)
 {
     if (Active())
         throw DataSetError(
-            QStringLiteral("%1: campos só podem ser declarados com o conjunto fechado").arg(name_).toStdString());
+            QStringLiteral("%1: campos só podem ser declarados com o conjunto fechado")
+                .arg(name_)
+                .toStdString());
     if (FindField(def.name))
-        throw DataSetError(QStringLiteral("%1: campo '%2' já existe").arg(name_, def.name).toStdString());
+        throw DataSetError(
+            QStringLiteral("%1: campo '%2' já existe").arg(name_, def.name).toStdString());
     fields_.push_back(std::make_unique<Field>(*this, def, kind));
     fields_.back()->slot_ = kind == FieldKind::Data ? dataColumns_++ : calcSlots_++;
     rebuildFieldLookup();
@@ -112,7 +115,8 @@ Field& ClientDataSet::FieldByName(const QString& name) const
 {
     if (Field* field = FindField(name))
         return *field;
-    throw DataSetError(QStringLiteral("%1: campo '%2' não encontrado").arg(name_, name).toStdString());
+    throw DataSetError(
+        QStringLiteral("%1: campo '%2' não encontrado").arg(name_, name).toStdString());
 }
 
 std::vector<FieldDef> ClientDataSet::DataFieldDefs() const
@@ -171,7 +175,8 @@ void ClientDataSet::reconcileFields(const std::vector<FieldDef>& defs)
 void ClientDataSet::checkActive() const
 {
     if (!Active())
-        throw DataSetError(QStringLiteral("%1: conjunto de dados fechado").arg(name_).toStdString());
+        throw DataSetError(
+            QStringLiteral("%1: conjunto de dados fechado").arg(name_).toStdString());
 }
 
 void ClientDataSet::checkEditable(const char* operation) const
@@ -266,6 +271,16 @@ std::vector<FieldDef> ClientDataSet::allFieldDefs() const
     return defs;
 }
 
+void ClientDataSet::DetachEvents()
+{
+    for (DataSetEvent* event :
+         {&BeforeOpen,   &AfterOpen,        &BeforeClose,     &AfterClose,  &BeforeInsert,
+          &AfterInsert,  &BeforeEdit,       &AfterEdit,       &BeforePost,  &AfterPost,
+          &BeforeCancel, &AfterCancel,      &BeforeDelete,    &AfterDelete, &BeforeScroll,
+          &AfterScroll,  &BeforeGetRecords, &AfterGetRecords, &OnNewRecord, &OnCalcFields})
+        *event = nullptr;
+}
+
 void ClientDataSet::Close()
 {
     if (!Active())
@@ -305,16 +320,18 @@ void ClientDataSet::loadRows(DataPacket&& packet)
 {
     std::vector<const Field*> converting(static_cast<size_t>(dataColumns_), nullptr);
     for (const auto& field : fields_)
-        if (!field->IsCalculated() && field->DataType() != packet.fields[static_cast<size_t>(field->slot_)].type)
+        if (!field->IsCalculated() &&
+            field->DataType() != packet.fields[static_cast<size_t>(field->slot_)].type)
             converting[static_cast<size_t>(field->slot_)] = field.get();
     auto store = [&](std::vector<QVariant>& values, size_t rowNumber) {
         if (values.size() != converting.size())
-            throw DataSetError(QStringLiteral("%1: registro %2 do pacote com %3 valores, esperados %4")
-                                   .arg(name_)
-                                   .arg(rowNumber + 1)
-                                   .arg(values.size())
-                                   .arg(converting.size())
-                                   .toStdString());
+            throw DataSetError(
+                QStringLiteral("%1: registro %2 do pacote com %3 valores, esperados %4")
+                    .arg(name_)
+                    .arg(rowNumber + 1)
+                    .arg(values.size())
+                    .arg(converting.size())
+                    .toStdString());
         for (size_t column = 0; column < values.size(); ++column)
             if (converting[column])
                 values[column] = normalised(*converting[column], values[column]);
@@ -596,9 +613,11 @@ void ClientDataSet::Edit()
 void ClientDataSet::checkRequired() const
 {
     for (const auto& field : fields_)
-        if (field->Required && !field->IsCalculated() && buffer_[static_cast<size_t>(field->slot_)].isNull())
-            throw DataSetError(
-                QStringLiteral("Campo '%1' deve ser informado.").arg(field->DisplayLabel()).toStdString());
+        if (field->Required && !field->IsCalculated() &&
+            buffer_[static_cast<size_t>(field->slot_)].isNull())
+            throw DataSetError(QStringLiteral("Campo '%1' deve ser informado.")
+                                   .arg(field->DisplayLabel())
+                                   .toStdString());
 }
 
 void ClientDataSet::Post()
@@ -626,8 +645,9 @@ bool ClientDataSet::postInsert()
     const int position = placeInserted(row);
     if (!logChanges_)
         baseOrder_.push_back(row);
-    setCursor(position >= 0 ? position
-                            : std::min(std::max(insertCursor_, 0), static_cast<int>(view().size()) - 1));
+    setCursor(position >= 0
+                  ? position
+                  : std::min(std::max(insertCursor_, 0), static_cast<int>(view().size()) - 1));
     eof_ = bof_ = view().empty();
     return true;
 }
@@ -673,8 +693,9 @@ void ClientDataSet::Delete()
         return;
     }
     if (view().empty())
-        throw DataSetError(
-            QStringLiteral("%1: não é possível excluir de um conjunto vazio").arg(name_).toStdString());
+        throw DataSetError(QStringLiteral("%1: não é possível excluir de um conjunto vazio")
+                               .arg(name_)
+                               .toStdString());
     checkEditable("excluir");
     fire(BeforeDelete);
     fire(BeforeScroll);
@@ -809,7 +830,8 @@ QVariant ClientDataSet::fieldValue(const Field& field) const
     if (peekRow_ < 0 && isEditState(state_))
         return buffer_[static_cast<size_t>(field.slot_)];
     const RowId row = currentRow();
-    return row < 0 ? QVariant() : columns_[static_cast<size_t>(field.slot_)][static_cast<size_t>(row)];
+    return row < 0 ? QVariant()
+                   : columns_[static_cast<size_t>(field.slot_)][static_cast<size_t>(row)];
 }
 
 QVariant ClientDataSet::oldFieldValue(const Field& field) const

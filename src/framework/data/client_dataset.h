@@ -8,9 +8,9 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <QHash>
 #include <functional>
 #include <memory>
-#include <QHash>
 #include <unordered_map>
 #include <vector>
 
@@ -185,6 +185,8 @@ public:
     DataSetEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     DataSetEvent BeforeGetRecords, AfterGetRecords;
     DataSetEvent OnNewRecord, OnCalcFields;
+    // Drops every handler above: for a set that outlives the screen handling it.
+    void DetachEvents();
 
 private:
     friend class Field;
@@ -254,10 +256,10 @@ private:
     Index* indexForLocate(const std::vector<int>& columns, const LocateOptions& options) const;
     RowId findRow(const std::vector<int>& columns, const std::vector<QVariant>& values,
                   const LocateOptions& options, int* position) const;
-    bool rowMatches(RowId row, const std::vector<int>& columns,
-                    const std::vector<QVariant>& values, const LocateOptions& options) const;
-    std::vector<QVariant> locateValues(const std::vector<int>& columns,
-                                       const QVariantList& values, bool& convertible) const;
+    bool rowMatches(RowId row, const std::vector<int>& columns, const std::vector<QVariant>& values,
+                    const LocateOptions& options) const;
+    std::vector<QVariant> locateValues(const std::vector<int>& columns, const QVariantList& values,
+                                       bool& convertible) const;
 
     // change log
     void logModify(RowId row, std::vector<QVariant>&& before);

@@ -52,11 +52,16 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b, Qt::Case
         const int c = QString::compare(stringOf(a), stringOf(b), strings);
         return threeWay(c, 0);
     }
-    case FieldType::Date: return threeWay(a.toDate().toJulianDay(), b.toDate().toJulianDay());
-    case FieldType::DateTime: return threeWay(a.toDateTime(), b.toDateTime());
-    case FieldType::Float: return threeWay(a.toDouble(), b.toDouble());
-    case FieldType::Integer: return threeWay(a.toLongLong(), b.toLongLong());
-    case FieldType::Boolean: return threeWay(a.toBool(), b.toBool());
+    case FieldType::Date:
+        return threeWay(a.toDate().toJulianDay(), b.toDate().toJulianDay());
+    case FieldType::DateTime:
+        return threeWay(a.toDateTime(), b.toDateTime());
+    case FieldType::Float:
+        return threeWay(a.toDouble(), b.toDouble());
+    case FieldType::Integer:
+        return threeWay(a.toLongLong(), b.toLongLong());
+    case FieldType::Boolean:
+        return threeWay(a.toBool(), b.toBool());
     }
     return 0;
 }
@@ -90,15 +95,17 @@ int ClientDataSet::viewPosition(RowId row) const
             positions_[static_cast<size_t>(rows[i])] = static_cast<int>(i);
         positionsValid_ = true;
     }
-    return row >= 0 && static_cast<size_t>(row) < positions_.size() ? positions_[static_cast<size_t>(row)]
-                                                                     : -1;
+    return row >= 0 && static_cast<size_t>(row) < positions_.size()
+               ? positions_[static_cast<size_t>(row)]
+               : -1;
 }
 
 bool ClientDataSet::matchesFilter(RowId row) const
 {
-    const Qt::CaseSensitivity strings = filterCaseInsensitive_ ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    return filter_.matches([&](int field) { return valueOfRow(row, *fields_[static_cast<size_t>(field)]); },
-                           strings);
+    const Qt::CaseSensitivity strings =
+        filterCaseInsensitive_ ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    return filter_.matches(
+        [&](int field) { return valueOfRow(row, *fields_[static_cast<size_t>(field)]); }, strings);
 }
 
 // Puts a posted new record in the natural order, every built index and the
@@ -125,10 +132,12 @@ int ClientDataSet::placeInserted(RowId row)
             return -1;
         }
         if (active_)
-            position = static_cast<int>(
-                std::lower_bound(filteredView_.begin(), filteredView_.end(), row,
-                                 [&](RowId a, RowId b) { return compareRows(*active_, a, b) < 0; }) -
-                filteredView_.begin());
+            position =
+                static_cast<int>(std::lower_bound(filteredView_.begin(), filteredView_.end(), row,
+                                                  [&](RowId a, RowId b) {
+                                                      return compareRows(*active_, a, b) < 0;
+                                                  }) -
+                                 filteredView_.begin());
         else
             position = insertBefore_ >= 0 ? insertCursor_ : static_cast<int>(filteredView_.size());
         filteredView_.insert(filteredView_.begin() + position, row);
@@ -178,9 +187,10 @@ bool ClientDataSet::reposition(RowId row, const std::vector<QVariant>& before,
     for (auto& index : indexes_) {
         if (!index->built)
             continue;
-        const bool keyChanged = std::any_of(index->columns.begin(), index->columns.end(), [&](int column) {
-            return before[static_cast<size_t>(column)] != after[static_cast<size_t>(column)];
-        });
+        const bool keyChanged =
+            std::any_of(index->columns.begin(), index->columns.end(), [&](int column) {
+                return before[static_cast<size_t>(column)] != after[static_cast<size_t>(column)];
+            });
         if (keyChanged) {
             indexErase(*index, row);
             affected.push_back(index.get());
@@ -190,7 +200,8 @@ bool ClientDataSet::reposition(RowId row, const std::vector<QVariant>& before,
     for (Index* index : affected)
         indexInsert(*index, row);
 
-    const bool activeMoved = active_ && std::find(affected.begin(), affected.end(), active_) != affected.end();
+    const bool activeMoved =
+        active_ && std::find(affected.begin(), affected.end(), active_) != affected.end();
     bool moved = false;
     if (filtering()) {
         const bool visible = matchesFilter(row);
@@ -199,8 +210,9 @@ bool ClientDataSet::reposition(RowId row, const std::vector<QVariant>& before,
             moved = true;
             int position = std::min(cursor_, static_cast<int>(filteredView_.size()) - 1);
             if (visible) {
-                const auto at = std::lower_bound(filteredView_.begin(), filteredView_.end(), row,
-                                                 [&](RowId a, RowId b) { return compareRows(*active_, a, b) < 0; });
+                const auto at = std::lower_bound(
+                    filteredView_.begin(), filteredView_.end(), row,
+                    [&](RowId a, RowId b) { return compareRows(*active_, a, b) < 0; });
                 position = static_cast<int>(at - filteredView_.begin());
                 filteredView_.insert(at, row);
             }
@@ -208,8 +220,9 @@ bool ClientDataSet::reposition(RowId row, const std::vector<QVariant>& before,
         }
     } else if (activeMoved) {
         moved = true;
-        const auto at = std::lower_bound(active_->rows.begin(), active_->rows.end(), row,
-                                         [&](RowId a, RowId b) { return compareRows(*active_, a, b) < 0; });
+        const auto at =
+            std::lower_bound(active_->rows.begin(), active_->rows.end(), row,
+                             [&](RowId a, RowId b) { return compareRows(*active_, a, b) < 0; });
         setCursor(static_cast<int>(at - active_->rows.begin()));
     }
     if (moved)
@@ -246,10 +259,12 @@ std::vector<int> ClientDataSet::columnsOf(const QString& fieldList) const
 
 int ClientDataSet::compareRows(const Index& index, RowId a, RowId b) const
 {
-    const Qt::CaseSensitivity strings = index.def.options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity strings =
+        index.def.options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (size_t k = 0; k < index.columns.size(); ++k) {
         const auto& column = columns_[static_cast<size_t>(index.columns[k])];
-        int c = compareValues(index.types[k], column[static_cast<size_t>(a)], column[static_cast<size_t>(b)], strings);
+        int c = compareValues(index.types[k], column[static_cast<size_t>(a)],
+                              column[static_cast<size_t>(b)], strings);
         if (c != 0)
             return index.def.options.descending ? -c : c;
     }
@@ -280,8 +295,9 @@ void ClientDataSet::rebuildAllIndexes()
 
 void ClientDataSet::indexInsert(Index& index, RowId row)
 {
-    const auto at = std::lower_bound(index.rows.begin(), index.rows.end(), row,
-                                     [&](RowId a, RowId b) { return compareRows(index, a, b) < 0; });
+    const auto at =
+        std::lower_bound(index.rows.begin(), index.rows.end(), row,
+                         [&](RowId a, RowId b) { return compareRows(index, a, b) < 0; });
     index.rows.insert(at, row);
 }
 
@@ -302,7 +318,8 @@ void ClientDataSet::AddIndex(const QString& name, const QString& fields, IndexOp
     if (name.trimmed().isEmpty())
         throw DataSetError(QStringLiteral("%1: índice sem nome").arg(name_).toStdString());
     if (findIndex(name))
-        throw DataSetError(QStringLiteral("%1: índice '%2' já existe").arg(name_, name).toStdString());
+        throw DataSetError(
+            QStringLiteral("%1: índice '%2' já existe").arg(name_, name).toStdString());
     if (Active())
         columnsOf(fields); // refuse unknown fields now rather than on first use
     auto index = std::make_unique<Index>();
@@ -314,7 +331,8 @@ void ClientDataSet::DeleteIndex(const QString& name)
 {
     Index* index = findIndex(name);
     if (!index)
-        throw DataSetError(QStringLiteral("%1: índice '%2' não encontrado").arg(name_, name).toStdString());
+        throw DataSetError(
+            QStringLiteral("%1: índice '%2' não encontrado").arg(name_, name).toStdString());
     if (index == active_)
         selectIndex(nullptr);
     std::erase_if(indexes_, [&](const auto& owned) { return owned.get() == index; });
@@ -348,7 +366,8 @@ void ClientDataSet::SetIndexName(const QString& name)
     }
     Index* index = findIndex(name);
     if (!index)
-        throw DataSetError(QStringLiteral("%1: índice '%2' não encontrado").arg(name_, name).toStdString());
+        throw DataSetError(
+            QStringLiteral("%1: índice '%2' não encontrado").arg(name_, name).toStdString());
     indexFieldNames_.clear();
     selectIndex(index);
 }
@@ -360,7 +379,8 @@ QString ClientDataSet::IndexFieldNames() const
 
 void ClientDataSet::SetIndexFieldNames(const QString& fields)
 {
-    std::erase_if(indexes_, [&](const auto& index) { return !index->named && index.get() != active_; });
+    std::erase_if(indexes_,
+                  [&](const auto& index) { return !index->named && index.get() != active_; });
     Index* previous = active_ && !active_->named ? active_ : nullptr;
     indexFieldNames_ = fields.trimmed();
     Index* chosen = nullptr;
@@ -421,7 +441,8 @@ ClientDataSet::Index* ClientDataSet::indexForLocate(const std::vector<int>& colu
         } catch (const DataSetError&) {
             return false;
         }
-        return keys.size() >= columns.size() && std::equal(columns.begin(), columns.end(), keys.begin());
+        return keys.size() >= columns.size() &&
+               std::equal(columns.begin(), columns.end(), keys.begin());
     };
     if (active_ && fits(*active_))
         return active_;
@@ -431,15 +452,18 @@ ClientDataSet::Index* ClientDataSet::indexForLocate(const std::vector<int>& colu
     return nullptr;
 }
 
-bool ClientDataSet::rowMatches(RowId row, const std::vector<int>& columns, const std::vector<QVariant>& values,
+bool ClientDataSet::rowMatches(RowId row, const std::vector<int>& columns,
+                               const std::vector<QVariant>& values,
                                const LocateOptions& options) const
 {
     const auto types = DataFieldDefs();
-    const Qt::CaseSensitivity strings = options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity strings =
+        options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (size_t k = 0; k < columns.size(); ++k) {
         const auto column = static_cast<size_t>(columns[k]);
         const QVariant& stored = columns_[column][static_cast<size_t>(row)];
-        const bool prefix = options.partialKey && k + 1 == columns.size() && isStringKind(types[column].type);
+        const bool prefix =
+            options.partialKey && k + 1 == columns.size() && isStringKind(types[column].type);
         if (prefix && stored.isValid() && values[k].isValid()) {
             if (!stringOf(stored).startsWith(stringOf(values[k]), strings))
                 return false;
@@ -450,7 +474,8 @@ bool ClientDataSet::rowMatches(RowId row, const std::vector<int>& columns, const
     return true;
 }
 
-std::vector<QVariant> ClientDataSet::locateValues(const std::vector<int>& columns, const QVariantList& values,
+std::vector<QVariant> ClientDataSet::locateValues(const std::vector<int>& columns,
+                                                  const QVariantList& values,
                                                   bool& convertible) const
 {
     if (static_cast<size_t>(values.size()) != columns.size())
@@ -475,7 +500,8 @@ std::vector<QVariant> ClientDataSet::locateValues(const std::vector<int>& column
 // The first visible record with the values; on an index, the first in its
 // order among equal keys. Sets *position when the record's place in the
 // visible order comes for free.
-ClientDataSet::RowId ClientDataSet::findRow(const std::vector<int>& columns, const std::vector<QVariant>& values,
+ClientDataSet::RowId ClientDataSet::findRow(const std::vector<int>& columns,
+                                            const std::vector<QVariant>& values,
                                             const LocateOptions& options, int* position) const
 {
     *position = -1;
@@ -493,12 +519,14 @@ ClientDataSet::RowId ClientDataSet::findRow(const std::vector<int>& columns, con
     if (!index->built)
         buildIndex(*index);
     const auto types = DataFieldDefs();
-    const Qt::CaseSensitivity strings = options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity strings =
+        options.caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     auto keyOrder = [&](RowId row) {
         for (size_t k = 0; k < columns.size(); ++k) {
             const auto column = static_cast<size_t>(columns[k]);
             QVariant stored = columns_[column][static_cast<size_t>(row)];
-            const bool prefix = options.partialKey && k + 1 == columns.size() && isStringKind(types[column].type);
+            const bool prefix =
+                options.partialKey && k + 1 == columns.size() && isStringKind(types[column].type);
             if (prefix && stored.isValid() && values[k].isValid())
                 stored = stringOf(stored).left(stringOf(values[k]).size());
             const int c = compareValues(types[column].type, stored, values[k], strings);
@@ -539,7 +567,8 @@ bool ClientDataSet::Locate(const QString& fields, const QVariantList& values, Lo
     return true;
 }
 
-QVariant ClientDataSet::Lookup(const QString& keyFields, const QVariantList& keyValues, const QString& resultFields)
+QVariant ClientDataSet::Lookup(const QString& keyFields, const QVariantList& keyValues,
+                               const QString& resultFields)
 {
     checkActive();
     const std::vector<int> columns = columnsOf(keyFields);

@@ -48,8 +48,7 @@ QString shortestFloat(double value)
 
 Field::Field(ClientDataSet& dataSet, FieldDef def, FieldKind kind)
     : dataSet_(dataSet), def_(std::move(def)), kind_(kind)
-{
-}
+{}
 
 QVariant Field::Value() const
 {
@@ -78,14 +77,18 @@ QString Field::AsString() const
     if (!value.isValid())
         return {};
     switch (def_.type) {
-    case FieldType::Date: return FormatDate(value.toDate());
+    case FieldType::Date:
+        return FormatDate(value.toDate());
     case FieldType::DateTime: {
         const QDateTime moment = value.toDateTime();
         return moment.time() == QTime(0, 0) ? FormatDate(moment.date()) : FormatDateTime(moment);
     }
-    case FieldType::Float: return shortestFloat(value.toDouble());
-    case FieldType::Boolean: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default: return value.toString();
+    case FieldType::Float:
+        return shortestFloat(value.toDouble());
+    case FieldType::Boolean:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return value.toString();
     }
 }
 
@@ -93,7 +96,8 @@ double Field::AsFloat() const
 {
     const QVariant value = Value();
     QVariant number;
-    return value.isValid() && coerceValue(FieldType::Float, value, number) ? number.toDouble() : 0.0;
+    return value.isValid() && coerceValue(FieldType::Float, value, number) ? number.toDouble()
+                                                                           : 0.0;
 }
 
 qint64 Field::AsInteger() const
@@ -102,7 +106,8 @@ qint64 Field::AsInteger() const
     if (def_.type == FieldType::Float)
         return qRound64(value.toDouble());
     QVariant number;
-    return value.isValid() && coerceValue(FieldType::Integer, value, number) ? number.toLongLong() : 0;
+    return value.isValid() && coerceValue(FieldType::Integer, value, number) ? number.toLongLong()
+                                                                             : 0;
 }
 
 bool Field::AsBoolean() const
@@ -152,10 +157,14 @@ QString Field::defaultText(bool displayText) const
         return AsString();
     switch (def_.type) {
     case FieldType::Float:
-    case FieldType::Integer: return FormatFloat(DisplayFormat, value.toDouble());
-    case FieldType::Date: return value.toDate().toString(qtDateFormat(DisplayFormat));
-    case FieldType::DateTime: return value.toDateTime().toString(qtDateFormat(DisplayFormat));
-    default: return AsString();
+    case FieldType::Integer:
+        return FormatFloat(DisplayFormat, value.toDouble());
+    case FieldType::Date:
+        return value.toDate().toString(qtDateFormat(DisplayFormat));
+    case FieldType::DateTime:
+        return value.toDateTime().toString(qtDateFormat(DisplayFormat));
+    default:
+        return AsString();
     }
 }
 
@@ -170,8 +179,9 @@ void Field::SetText(const QString& text)
 void Field::defaultSetText(const QString& text)
 {
     auto refuse = [&](const char* what) {
-        throw DataSetError(
-            QStringLiteral("'%1' não é %2 válido(a)").arg(text, QString::fromUtf8(what)).toStdString());
+        throw DataSetError(QStringLiteral("'%1' não é %2 válido(a)")
+                               .arg(text, QString::fromUtf8(what))
+                               .toStdString());
     };
     switch (def_.type) {
     case FieldType::Date:
@@ -207,7 +217,8 @@ void Field::defaultSetText(const QString& text)
         SetValue(number);
         return;
     }
-    default: SetValue(text);
+    default:
+        SetValue(text);
     }
 }
 

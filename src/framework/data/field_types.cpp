@@ -54,10 +54,17 @@ bool toDate(const QVariant& in, QVariant& out)
 {
     QDate date;
     switch (in.typeId()) {
-    case QMetaType::QDate: date = in.toDate(); break;
-    case QMetaType::QDateTime: date = in.toDateTime().date(); break;
-    case QMetaType::QString: date = dateFromText(in.toString().trimmed()); break;
-    default: return false;
+    case QMetaType::QDate:
+        date = in.toDate();
+        break;
+    case QMetaType::QDateTime:
+        date = in.toDateTime().date();
+        break;
+    case QMetaType::QString:
+        date = dateFromText(in.toString().trimmed());
+        break;
+    default:
+        return false;
     }
     if (!date.isValid())
         return false;
@@ -69,10 +76,17 @@ bool toDateTime(const QVariant& in, QVariant& out)
 {
     QDateTime moment;
     switch (in.typeId()) {
-    case QMetaType::QDate: moment = in.toDate().startOfDay(); break;
-    case QMetaType::QDateTime: moment = in.toDateTime(); break;
-    case QMetaType::QString: moment = dateTimeFromText(in.toString().trimmed()); break;
-    default: return false;
+    case QMetaType::QDate:
+        moment = in.toDate().startOfDay();
+        break;
+    case QMetaType::QDateTime:
+        moment = in.toDateTime();
+        break;
+    case QMetaType::QString:
+        moment = dateTimeFromText(in.toString().trimmed());
+        break;
+    default:
+        return false;
     }
     if (!moment.isValid())
         return false;
@@ -168,7 +182,8 @@ bool coerceValue(FieldType type, const QVariant& in, QVariant& out)
         if (in.typeId() == QMetaType::QString && in.toString().trimmed().isEmpty())
             return true;
         return toInteger(in, out);
-    case FieldType::Boolean: return toBoolean(in, out);
+    case FieldType::Boolean:
+        return toBoolean(in, out);
     }
     return false;
 }

@@ -505,7 +505,8 @@ std::vector<FieldDef> decodeFields(const QJsonArray& json)
 void shareRepeats(std::vector<QVariant>& values, const std::vector<QVariant>& previous)
 {
     for (size_t i = 0; i < values.size() && i < previous.size(); ++i)
-        if (values[i].typeId() == QMetaType::QString && previous[i].typeId() == QMetaType::QString &&
+        if (values[i].typeId() == QMetaType::QString &&
+            previous[i].typeId() == QMetaType::QString &&
             *static_cast<const QString*>(values[i].constData()) ==
                 *static_cast<const QString*>(previous[i].constData()))
             values[i] = previous[i];

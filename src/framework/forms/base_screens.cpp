@@ -1,5 +1,6 @@
 #include "framework/forms/base_screens.h"
 
+#include "framework/core/named.h"
 #include "framework/data/client_dataset.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
@@ -21,18 +22,19 @@ const QString noSavedOptions = QStringLiteral("Opc_NaoSalva");
 
 const QString filterModule = QStringLiteral("Cmp03100.rdmLancaSoliCmp");
 
-MenuItem& topMenu(Form& form, const QString& name, fw::MainMenu& menu, const QString& caption)
+MenuItem& topMenu(const QString& name, Form& form, fw::MainMenu& menu, const QString& caption)
 {
-    MenuItem& item = form.create<MenuItem>(name, &menu);
-    item.SetCaption(caption);
-    return item;
+    return form.createCaptioned<MenuItem>(name, &menu, caption);
 }
 
-SpeedButton& dialogButton(Form& form, const QString& name, Panel& bar, const QString& caption)
+SpeedButton& dialogButton(const QString& name, Form& form, Panel& bar, const QString& caption)
 {
-    SpeedButton& button = form.create<SpeedButton>(name, &bar);
-    button.SetCaption(caption);
-    return button;
+    return form.createCaptioned<SpeedButton>(name, &bar, caption);
+}
+
+DBNavigator& navigator(const QString& name, Form& form, Control* parent)
+{
+    return DBNavigator::create(form, name, parent);
 }
 
 DataPacket optionsPacket(const FilterOptions& options)
@@ -63,58 +65,51 @@ FilterOptions optionsOf(const DataPacket& packet)
 TfrmPadraoGrid::TfrmPadraoGrid(QString name, QString screenCode)
     : Form(std::move(name)), msgPadrao{{confirmDelete,
                                         QStringLiteral("Confirma a exclusão do registro?")}},
-      mnuPadrao(create<fw::MainMenu>(QStringLiteral("mnuPadrao"))),
-      mnuManutencao(topMenu(*this, QStringLiteral("mnuManutencao"), mnuPadrao,
-                            QStringLiteral("&Manutenção"))),
-      mnuIncluir(entry(QStringLiteral("mnuIncluir"), mnuManutencao, QStringLiteral("&Incluir"),
-                       QStringLiteral("Ins"), &TfrmPadraoGrid::sbtIncluirClick)),
-      mnuAlterar(entry(QStringLiteral("mnuAlterar"), mnuManutencao, QStringLiteral("&Alterar"),
-                       QStringLiteral("F2"), &TfrmPadraoGrid::sbtAlterarClick)),
-      mnuExcluir(entry(QStringLiteral("mnuExcluir"), mnuManutencao, QStringLiteral("&Excluir"),
-                       QStringLiteral("Ctrl+Del"), &TfrmPadraoGrid::sbtExcluirClick)),
-      mnuConfirmar(entry(QStringLiteral("mnuConfirmar"), mnuManutencao,
-                         QStringLiteral("C&onfirmar"), QStringLiteral("F10"),
-                         &TfrmPadraoGrid::sbtConfirmarClick)),
-      mnuCancelar(entry(QStringLiteral("mnuCancelar"), mnuManutencao, QStringLiteral("&Cancelar"),
-                        QStringLiteral("Ctrl+F10"), &TfrmPadraoGrid::sbtCancelarClick)),
-      mnuOperacao(
-          topMenu(*this, QStringLiteral("mnuOperacao"), mnuPadrao, QStringLiteral("&Operação"))),
-      mnuProcurar(entry(QStringLiteral("mnuProcurar"), mnuOperacao, QStringLiteral("&Procurar"),
-                        QStringLiteral("Ctrl+F"), &TfrmPadraoGrid::sbtProcurarClick)),
-      mnuVerificar(entry(QStringLiteral("mnuVerificar"), mnuOperacao, QStringLiteral("&Verificar"),
-                         QStringLiteral("F5"), &TfrmPadraoGrid::sbtVerificarClick)),
-      Primeiro1(entry(QStringLiteral("Primeiro1"), mnuOperacao, QStringLiteral("Pri&meiro"),
-                      QStringLiteral("Ctrl+Home"), &TfrmPadraoGrid::Primeiro1Click)),
-      Anterior1(entry(QStringLiteral("Anterior1"), mnuOperacao, QStringLiteral("&Anterior"),
-                      QStringLiteral("Ctrl+PgUp"), &TfrmPadraoGrid::Anterior1Click)),
-      Proximo1(entry(QStringLiteral("Proximo1"), mnuOperacao, QStringLiteral("Pró&ximo"),
-                     QStringLiteral("Ctrl+PgDn"), &TfrmPadraoGrid::Proximo1Click)),
-      Ultimo1(entry(QStringLiteral("Ultimo1"), mnuOperacao, QStringLiteral("Ú&ltimo"),
-                    QStringLiteral("Ctrl+End"), &TfrmPadraoGrid::Ultimo1Click)),
-      mnuImprimir(entry(QStringLiteral("mnuImprimir"), mnuOperacao, QStringLiteral("&Imprimir"),
-                        QStringLiteral("Ctrl+P"), &TfrmPadraoGrid::sbtImprimirClick)),
-      mnuAjuda(entry(QStringLiteral("mnuAjuda"), mnuOperacao, QStringLiteral("Aj&uda"),
-                     QStringLiteral("F1"), &TfrmPadraoGrid::sbtAjudaClick)),
-      mnuFechar(entry(QStringLiteral("mnuFechar"), mnuOperacao, QStringLiteral("&Fechar"),
-                      QStringLiteral("Ctrl+F4"), &TfrmPadraoGrid::sbtFecharClick)),
-      panBotoes(create<Panel>(QStringLiteral("panBotoes"))),
-      sbtIncluir(command(QStringLiteral("sbtIncluir"), mnuIncluir, QStringLiteral("Incluir"))),
-      sbtAlterar(command(QStringLiteral("sbtAlterar"), mnuAlterar, QStringLiteral("Alterar"))),
-      sbtExcluir(command(QStringLiteral("sbtExcluir"), mnuExcluir, QStringLiteral("Excluir"))),
-      sbtProcurar(command(QStringLiteral("sbtProcurar"), mnuProcurar, QStringLiteral("Procurar"))),
-      sbtVerificar(
-          command(QStringLiteral("sbtVerificar"), mnuVerificar, QStringLiteral("Verificar"))),
-      sbtConfirmar(
-          command(QStringLiteral("sbtConfirmar"), mnuConfirmar, QStringLiteral("Confirmar"))),
-      sbtCancelar(command(QStringLiteral("sbtCancelar"), mnuCancelar, QStringLiteral("Cancelar"))),
-      sbtImprimir(command(QStringLiteral("sbtImprimir"), mnuImprimir, QStringLiteral("Imprimir"))),
-      sbtAjuda(command(QStringLiteral("sbtAjuda"), mnuAjuda, QStringLiteral("Ajuda"))),
-      sbtFechar(command(QStringLiteral("sbtFechar"), mnuFechar, QStringLiteral("Fechar"))),
-      panNavegador(create<Panel>(QStringLiteral("panNavegador"))),
-      dbnPadrao(DBNavigator::create(*this, QStringLiteral("dbnPadrao"), &panNavegador)),
-      pgcPadrao(create<PageControl>(QStringLiteral("pgcPadrao"))),
-      tshPadrao(create<TabSheet>(QStringLiteral("tshPadrao"), &pgcPadrao)),
-      grdPadrao(create<DBGrid>(QStringLiteral("grdPadrao"), &tshPadrao))
+      FW_NAMED(mnuPadrao, create<fw::MainMenu>),
+      FW_NAMED(mnuManutencao, topMenu, *this, mnuPadrao, QStringLiteral("&Manutenção")),
+      FW_NAMED(mnuIncluir, entry, mnuManutencao, QStringLiteral("&Incluir"), QStringLiteral("Ins"),
+               &TfrmPadraoGrid::sbtIncluirClick),
+      FW_NAMED(mnuAlterar, entry, mnuManutencao, QStringLiteral("&Alterar"), QStringLiteral("F2"),
+               &TfrmPadraoGrid::sbtAlterarClick),
+      FW_NAMED(mnuExcluir, entry, mnuManutencao, QStringLiteral("&Excluir"),
+               QStringLiteral("Ctrl+Del"), &TfrmPadraoGrid::sbtExcluirClick),
+      FW_NAMED(mnuConfirmar, entry, mnuManutencao, QStringLiteral("C&onfirmar"),
+               QStringLiteral("F10"), &TfrmPadraoGrid::sbtConfirmarClick),
+      FW_NAMED(mnuCancelar, entry, mnuManutencao, QStringLiteral("&Cancelar"),
+               QStringLiteral("Ctrl+F10"), &TfrmPadraoGrid::sbtCancelarClick),
+      FW_NAMED(mnuOperacao, topMenu, *this, mnuPadrao, QStringLiteral("&Operação")),
+      FW_NAMED(mnuProcurar, entry, mnuOperacao, QStringLiteral("&Procurar"),
+               QStringLiteral("Ctrl+F"), &TfrmPadraoGrid::sbtProcurarClick),
+      FW_NAMED(mnuVerificar, entry, mnuOperacao, QStringLiteral("&Verificar"), QStringLiteral("F5"),
+               &TfrmPadraoGrid::sbtVerificarClick),
+      FW_NAMED(Primeiro1, entry, mnuOperacao, QStringLiteral("Pri&meiro"),
+               QStringLiteral("Ctrl+Home"), &TfrmPadraoGrid::Primeiro1Click),
+      FW_NAMED(Anterior1, entry, mnuOperacao, QStringLiteral("&Anterior"),
+               QStringLiteral("Ctrl+PgUp"), &TfrmPadraoGrid::Anterior1Click),
+      FW_NAMED(Proximo1, entry, mnuOperacao, QStringLiteral("Pró&ximo"),
+               QStringLiteral("Ctrl+PgDn"), &TfrmPadraoGrid::Proximo1Click),
+      FW_NAMED(Ultimo1, entry, mnuOperacao, QStringLiteral("Ú&ltimo"), QStringLiteral("Ctrl+End"),
+               &TfrmPadraoGrid::Ultimo1Click),
+      FW_NAMED(mnuImprimir, entry, mnuOperacao, QStringLiteral("&Imprimir"),
+               QStringLiteral("Ctrl+P"), &TfrmPadraoGrid::sbtImprimirClick),
+      FW_NAMED(mnuAjuda, entry, mnuOperacao, QStringLiteral("Aj&uda"), QStringLiteral("F1"),
+               &TfrmPadraoGrid::sbtAjudaClick),
+      FW_NAMED(mnuFechar, entry, mnuOperacao, QStringLiteral("&Fechar"), QStringLiteral("Ctrl+F4"),
+               &TfrmPadraoGrid::sbtFecharClick),
+      FW_NAMED(panBotoes, create<Panel>),
+      FW_NAMED(sbtIncluir, command, mnuIncluir, QStringLiteral("Incluir")),
+      FW_NAMED(sbtAlterar, command, mnuAlterar, QStringLiteral("Alterar")),
+      FW_NAMED(sbtExcluir, command, mnuExcluir, QStringLiteral("Excluir")),
+      FW_NAMED(sbtProcurar, command, mnuProcurar, QStringLiteral("Procurar")),
+      FW_NAMED(sbtVerificar, command, mnuVerificar, QStringLiteral("Verificar")),
+      FW_NAMED(sbtConfirmar, command, mnuConfirmar, QStringLiteral("Confirmar")),
+      FW_NAMED(sbtCancelar, command, mnuCancelar, QStringLiteral("Cancelar")),
+      FW_NAMED(sbtImprimir, command, mnuImprimir, QStringLiteral("Imprimir")),
+      FW_NAMED(sbtAjuda, command, mnuAjuda, QStringLiteral("Ajuda")),
+      FW_NAMED(sbtFechar, command, mnuFechar, QStringLiteral("Fechar")),
+      FW_NAMED(panNavegador, create<Panel>), FW_NAMED(dbnPadrao, navigator, *this, &panNavegador),
+      FW_NAMED(pgcPadrao, create<PageControl>), FW_NAMED(tshPadrao, create<TabSheet>, &pgcPadrao),
+      FW_NAMED(grdPadrao, create<DBGrid>, &tshPadrao)
 {
     ScreenCode = std::move(screenCode);
     pgcPadrao.SetActivePage(&tshPadrao);
@@ -235,12 +230,10 @@ void TfrmPadraoGrid::Ultimo1Click()
 // --- TfrmRotiGeral --------------------------------------------------------------
 
 TfrmRotiGeral::TfrmRotiGeral(QString name, QString screenCode)
-    : Form(std::move(name)), panBotoes(create<Panel>(QStringLiteral("panBotoes"))),
-      sbtConfirma(dialogButton(*this, QStringLiteral("sbtConfirma"), panBotoes,
-                               QStringLiteral("&Confirma"))),
-      sbtCancel(
-          dialogButton(*this, QStringLiteral("sbtCancel"), panBotoes, QStringLiteral("C&ancela"))),
-      lblCodTela(create<Label>(QStringLiteral("lblCodTela"), &panBotoes))
+    : Form(std::move(name)), FW_NAMED(panBotoes, create<Panel>),
+      FW_NAMED(sbtConfirma, dialogButton, *this, panBotoes, QStringLiteral("&Confirma")),
+      FW_NAMED(sbtCancel, dialogButton, *this, panBotoes, QStringLiteral("C&ancela")),
+      FW_NAMED(lblCodTela, create<Label>, &panBotoes)
 {
     ScreenCode = std::move(screenCode);
     lblCodTela.SetCaption(ScreenCode);
@@ -278,10 +271,8 @@ void TfrmRotiGeral::FormKeyDown(Key& key, Shift shift)
 
 TfrmFiltroPadrao::TfrmFiltroPadrao(QString name, QString screenCode)
     : TfrmRotiGeral(std::move(name), std::move(screenCode)),
-      btfSaveOpc(dialogButton(*this, QStringLiteral("btfSaveOpc"), panBotoes,
-                              QStringLiteral("&Salvar Opções"))),
-      btfLoadOpc(dialogButton(*this, QStringLiteral("btfLoadOpc"), panBotoes,
-                              QStringLiteral("Ca&rregar Opções"))),
+      FW_NAMED(btfSaveOpc, dialogButton, *this, panBotoes, QStringLiteral("&Salvar Opções")),
+      FW_NAMED(btfLoadOpc, dialogButton, *this, panBotoes, QStringLiteral("Ca&rregar Opções")),
       conOpcoes(filterModule)
 {
     msgPadrao.Add(optionsSaved, QStringLiteral("Opções salvas."));

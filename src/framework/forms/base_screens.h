@@ -56,6 +56,10 @@ public:
     TfrmPadraoGrid(QString name, QString screenCode);
     ~TfrmPadraoGrid() override;
 
+    // A command button on the bar that runs its menu entry's click and is
+    // enabled with it by SetCommandEnabled.
+    SpeedButton& command(const QString& name, MenuItem& menu, const QString& hint);
+
     DataSource dtsPadrao;
     TMessages msgPadrao;
 
@@ -123,9 +127,6 @@ protected:
     virtual void ControlaBotoes();
     // A command's button and menu entry are always enabled together.
     void SetCommandEnabled(SpeedButton& button, bool enabled);
-    // A command button on the bar that runs its menu entry's click and is
-    // enabled with it by SetCommandEnabled.
-    SpeedButton& command(const QString& name, MenuItem& menu, const QString& hint);
 
 private:
     using Handler = void (TfrmPadraoGrid::*)();

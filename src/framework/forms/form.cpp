@@ -76,8 +76,7 @@ const std::vector<Form*>& liveForms()
 
 bool IsLiveForm(const Form* form)
 {
-    return std::find(forms().begin(), forms().end(), form) != forms().end() &&
-           !form->destroyed_;
+    return std::find(forms().begin(), forms().end(), form) != forms().end() && !form->destroyed_;
 }
 
 Form* findLiveForm(const QString& name)

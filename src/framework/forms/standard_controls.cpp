@@ -91,15 +91,17 @@ void DateEdit::SetDate(const QDate& date, Announce announce)
     assignText(FormatDate(date), announce);
 }
 
+// What an editor shows for a cleared date ("  /  /    ") is no text at all,
+// so that a blank date reads blank wherever its text is read.
 void DateEdit::SetText(const QString& text, Announce announce)
 {
     date_ = DateSetText(text);
-    assignText(text, announce);
+    assignText(DateTextIsBlank(text) ? QString() : text, announce);
 }
 
 bool DateEdit::IsBlank() const
 {
-    return DateTextIsBlank(Text());
+    return Text().isEmpty();
 }
 
 QString DateEdit::WeekdayName() const

@@ -2,6 +2,7 @@
 
 #include "framework/core/edit_mask.h"
 #include "framework/forms/control.h"
+#include "framework/forms/form.h"
 
 #include <QDate>
 #include <QStringList>
@@ -13,6 +14,15 @@ class Label : public Control
 public:
     Label(Form& form, QString name) : Control(form, std::move(name)) { TabStop = false; }
 };
+
+// A control after the label that names it, so that the row reads as a form.
+template <class T>
+T& createLabelled(const QString& name, Form& form, Control* parent, const char* labelName,
+                  const char* caption)
+{
+    form.createCaptioned<Label>(QString::fromLatin1(labelName), parent, QString::fromUtf8(caption));
+    return form.create<T>(name, parent);
+}
 
 class Image : public Control
 {

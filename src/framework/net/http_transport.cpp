@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslCertificate>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -83,11 +84,25 @@ bool isSuccess(int status)
     return status >= 200 && status < 300;
 }
 
-template <class Result> Result failed(QString message)
+template <class Result> Result failed(QString message, FailureKind kind)
 {
     Result result;
     result.error = std::move(message);
+    result.failureKind = kind;
     return result;
+}
+
+// What a status says about a failure: unauthorized (401), whose meaning the
+// endpoint gives; an application server that cannot serve now or a proxy
+// that cannot reach it; or a refusal with the server's text (a malformed
+// request, too many sign-in attempts, a method's rule).
+FailureKind failureKindOf(int status, FailureKind unauthorized)
+{
+    if (status == 401)
+        return unauthorized;
+    if (status == 502 || status == 503 || status == 504)
+        return FailureKind::Unreachable;
+    return FailureKind::Refused;
 }
 
 QString parseErrorText(const QJsonParseError& error, const QJsonDocument& document)
@@ -107,6 +122,7 @@ struct HttpTransport::Answer
     QString reason; // the status line's phrase
     QByteArray body;
     QString failure; // empty when an HTTP answer came
+    FailureKind failureKind = FailureKind::Unreachable;
 };
 
 QUrl serverUrl(const QString& webURL, int webPort)
@@ -134,7 +150,12 @@ HttpTransport::HttpTransport(QUrl server, QSslConfiguration tls, HttpClientOptio
     Q_ASSERT(QCoreApplication::instance()); // the network replies need its event loop
 }
 
-HttpTransport::~HttpTransport() = default;
+HttpTransport::~HttpTransport()
+{
+    // The manager goes on its own thread, where its replies' events run.
+    if (manager_->thread() != QThread::currentThread())
+        manager_.release()->deleteLater();
+}
 
 QString HttpTransport::address() const
 {
@@ -170,6 +191,7 @@ HttpTransport::Answer HttpTransport::exchange(const QString& path, const QByteAr
         return answer;
     }
     if (outcome == Wait::TooLarge) {
+        answer.failureKind = FailureKind::Refused; // the same answer would come again
         answer.failure = QStringLiteral("O servidor de aplicação em %1 enviou uma resposta maior "
                                         "que o limite de %2 MB.")
                              .arg(address())
@@ -188,18 +210,23 @@ HttpTransport::Answer HttpTransport::exchange(const QString& path, const QByteAr
 }
 
 // The decoded body whatever the status, since the server also explains a
-// refusal (4xx) with an error reply; otherwise a readable failure.
+// refusal (4xx) with an error reply; otherwise a readable failure. Its kind
+// comes from the status; an unreadable success is taken as a broken answer.
 template <class Result>
-Result HttpTransport::decode(const Answer& answer, Result (*fromJson)(const QJsonValue&)) const
+Result HttpTransport::decode(const Answer& answer, FailureKind unauthorized,
+                             Result (*fromJson)(const QJsonValue&)) const
 {
     if (!answer.failure.isEmpty())
-        return failed<Result>(answer.failure);
+        return failed<Result>(answer.failure, answer.failureKind);
+    const FailureKind kind = failureKindOf(answer.status, unauthorized);
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(answer.body, &parseError);
     QString problem;
     if (parseError.error == QJsonParseError::NoError && document.isObject()) {
         try {
-            return fromJson(document.object());
+            Result result = fromJson(document.object());
+            result.failureKind = kind;
+            return result;
         } catch (const RemoteValueError& error) {
             problem = QString::fromUtf8(error.what());
         }
@@ -211,10 +238,12 @@ Result HttpTransport::decode(const Answer& answer, Result (*fromJson)(const QJso
             QStringLiteral("O servidor de aplicação em %1 respondeu com o erro HTTP %2 (%3).")
                 .arg(address())
                 .arg(answer.status)
-                .arg(answer.reason));
+                .arg(answer.reason),
+            kind);
     return failed<Result>(
         QStringLiteral("O servidor de aplicação em %1 enviou uma resposta ilegível: %2")
-            .arg(address(), problem));
+            .arg(address(), problem),
+        FailureKind::Unreachable);
 }
 
 QString HttpTransport::checkHealth()
@@ -234,13 +263,16 @@ SignInResult HttpTransport::signIn(const QString& operatorCode, const QString& p
     const QByteArray body = QJsonDocument(QJsonObject{{QLatin1String("operator"), operatorCode},
                                                       {QLatin1String("password"), password}})
                                 .toJson(QJsonDocument::Compact);
-    return decode(exchange(signInPath, &body, {}, options_.connectTimeout), &signInResultFromJson);
+    // A refused sign-in is a refusal like any other.
+    return decode(exchange(signInPath, &body, {}, options_.connectTimeout), FailureKind::Refused,
+                  &signInResultFromJson);
 }
 
 RemoteReply HttpTransport::call(const RemoteCall& call, const QString& token)
 {
     const QByteArray body = encodeRemoteCall(call);
-    return decode(exchange(callPath, &body, token, options_.callTimeout), &remoteReplyFromJson);
+    return decode(exchange(callPath, &body, token, options_.callTimeout), FailureKind::SessionEnded,
+                  &remoteReplyFromJson);
 }
 
 HttpOpening openHttpTransport(const QString& webURL, int webPort, const HttpClientOptions& options)

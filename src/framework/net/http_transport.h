@@ -34,9 +34,13 @@ struct HttpClientOptions
 QUrl serverUrl(const QString& webURL, int webPort);
 
 // Calls the application server over HTTP(S) with JSON bodies, as written
-// down in docs/server-api.md. Waiting runs a local event loop, so the screen
-// keeps painting; user input is held back until the answer is in.
-// Needs a QCoreApplication; lives on the thread that created it.
+// down in docs/server-api.md, and tells each failure's kind from the status:
+// 401 on a call ends the session; 502, 503, 504, no answer, a broken or an
+// unreadable one mean the server is unreachable; any other failure is a
+// refusal with the server's text. Waits for each answer in a local event
+// loop of the thread it runs on.
+// Needs a QCoreApplication; is used on the thread that created it only (its
+// network manager belongs there), and may be destroyed on any thread.
 class HttpTransport final : public Transport
 {
 public:
@@ -59,7 +63,9 @@ private:
                     std::chrono::milliseconds timeout);
     QNetworkRequest request(const QString& path, const QString& token) const;
     template <class Result>
-    Result decode(const Answer& answer, Result (*fromJson)(const QJsonValue&)) const;
+    // unauthorized: what a 401 means on the endpoint asked.
+    Result decode(const Answer& answer, FailureKind unauthorized,
+                  Result (*fromJson)(const QJsonValue&)) const;
 
     QUrl server_;
     QSslConfiguration tls_;

@@ -1,6 +1,8 @@
 #include "framework/net/net_connection.h"
 
+#include "framework/net/call_thread.h"
 #include "framework/net/http_transport.h"
+#include "framework/ui/ui_port.h"
 
 #include <algorithm>
 #include <mutex>
@@ -68,10 +70,11 @@ private:
     static inline thread_local int depth_ = 0;
 };
 
-template <class Result> Result failed(QString message)
+template <class Result> Result failed(QString message, FailureKind kind)
 {
     Result result;
     result.error = std::move(message);
+    result.failureKind = kind;
     return result;
 }
 
@@ -89,7 +92,7 @@ bool TNetConnection::Connect()
         BeforeConnect(*this);
     if (open())
         return true;
-    raiseWhenAsked(connectError_);
+    raiseWhenAsked(connectError_, FailureKind::Unreachable);
     return false;
 }
 
@@ -102,8 +105,10 @@ bool TNetConnection::open()
                                    : QStringLiteral("Não foi possível conectar ao servidor de "
                                                     "aplicação embutido: ele não foi iniciado.");
     } else {
-        HttpOpening opening =
-            openHttpTransport(webURL_, webPort_, readShared(&Shared::httpOptions));
+        // Made on the call thread, where its network manager then lives.
+        HttpOpening opening;
+        const HttpClientOptions options = readShared(&Shared::httpOptions);
+        runOffGuiThread([&] { opening = openHttpTransport(webURL_, webPort_, options); });
         transport_ = std::move(opening.transport);
         connectError_ = std::move(opening.error);
     }
@@ -121,20 +126,24 @@ bool TNetConnection::Reconnect()
     return Connect();
 }
 
-// Connects when needed and runs one request on the transport; whatever goes
-// wrong becomes a failed result.
+// Connects when needed and runs one request on the transport, off the GUI
+// thread. A call that cannot be encoded is refused with the encoder's text.
 template <class Result, class Request> Result TNetConnection::ask(Request&& request)
 {
     const BusyScope busy;
     if (!Connect())
-        return failed<Result>(connectError_);
+        return failed<Result>(connectError_, FailureKind::Unreachable);
     // Held here: a handler run while waiting may disconnect this connection.
     const std::shared_ptr<Transport> transport = transport_;
-    try {
-        return request(*transport);
-    } catch (const std::exception& error) {
-        return failed<Result>(QString::fromUtf8(error.what()));
-    }
+    Result result;
+    runOffGuiThread([&] {
+        try {
+            result = request(*transport);
+        } catch (const RemoteValueError& error) {
+            result = failed<Result>(QString::fromUtf8(error.what()), FailureKind::Refused);
+        }
+    });
+    return result;
 }
 
 SignInResult TNetConnection::CheckPassword(const QString& operatorCode, const QString& password)
@@ -145,13 +154,18 @@ SignInResult TNetConnection::CheckPassword(const QString& operatorCode, const QS
 
 SignInResult TNetConnection::SignIn(const QString& operatorCode, const QString& password)
 {
+    SignInResult result = signInAs(operatorCode, password);
+    if (!result.ok)
+        raiseWhenAsked(result.error, result.failureKind);
+    return result;
+}
+
+SignInResult TNetConnection::signInAs(const QString& operatorCode, const QString& password)
+{
     SignInResult result = CheckPassword(operatorCode, password);
-    if (!result.ok) {
-        raiseWhenAsked(result.error);
-        return result;
-    }
-    writeShared(&Shared::session, NetSession{result.operatorCode, result.operatorName, result.token,
-                                             result.expiresAt});
+    if (result.ok)
+        writeShared(&Shared::session, NetSession{result.operatorCode, result.operatorName,
+                                                 result.token, result.expiresAt});
     return result;
 }
 
@@ -176,10 +190,15 @@ RemoteReply TNetConnection::Call(const QString& method, const std::vector<Remote
 
 RemoteReply TNetConnection::exchange(const QString& method, const std::vector<RemoteValue>& args)
 {
-    const QString token = Session().token;
     const RemoteCall call{module_, method, args};
-    RemoteReply reply =
-        ask<RemoteReply>([&](Transport& transport) { return transport.call(call, token); });
+    RemoteReply reply = send(call);
+    if (reply.sessionEnded()) {
+        // The server turned the call away unrun: once more, in a new session.
+        if (std::optional<RemoteReply> notRenewed = renewSession(reply.error))
+            reply = std::move(*notRenewed);
+        else
+            reply = send(call);
+    }
     // Arguments come back all or none, so that each lands in its own place.
     if (reply.ok && !reply.args.empty() && reply.args.size() != args.size())
         reply = RemoteReply::failure(
@@ -192,14 +211,45 @@ RemoteReply TNetConnection::exchange(const QString& method, const std::vector<Re
         reply.error = QStringLiteral("O servidor de aplicação recusou %1.%2 sem dizer o motivo.")
                           .arg(module_, method);
     if (!reply.ok)
-        raiseWhenAsked(reply.error);
+        raiseWhenAsked(reply.error, reply.failureKind);
     return reply;
 }
 
-void TNetConnection::raiseWhenAsked(const QString& error) const
+RemoteReply TNetConnection::send(const RemoteCall& call)
+{
+    const QString token = Session().token;
+    return ask<RemoteReply>([&](Transport& transport) { return transport.call(call, token); });
+}
+
+// Asks the signed-in operator's password until the server takes it. Nothing
+// when the session is renewed; otherwise the reply that ends the call.
+std::optional<RemoteReply> TNetConnection::renewSession(const QString& reason)
+{
+    const QString operatorCode = Session().operatorCode;
+    if (operatorCode.isEmpty()) // nobody signed in: there is no session to renew
+        return RemoteReply::failure(reason, FailureKind::SessionEnded);
+    const PasswordPrompt prompt{operatorCode, QStringLiteral("Sessão encerrada"), reason,
+                                PasswordPurpose::SignInAgain};
+    for (;;) {
+        const std::optional<QString> password = uiPort().askPassword(prompt);
+        if (!password)
+            return RemoteReply::failure(
+                QStringLiteral("A sessão terminou e a senha não foi informada: a operação não "
+                               "foi executada."),
+                FailureKind::SessionEnded);
+        const SignInResult signedIn = signInAs(operatorCode, *password);
+        if (signedIn.ok)
+            return std::nullopt;
+        if (signedIn.unreachable())
+            return RemoteReply::failure(signedIn.error, FailureKind::Unreachable);
+        uiPort().showError(signedIn.error);
+    }
+}
+
+void TNetConnection::raiseWhenAsked(const QString& error, FailureKind kind) const
 {
     if (throwException_)
-        throw ENetError(error.toStdString());
+        throw ENetError(error, kind);
 }
 
 void TNetConnection::SetEmbeddedTransport(std::shared_ptr<Transport> transport)

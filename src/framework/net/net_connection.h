@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -19,7 +20,13 @@ struct HttpClientOptions;
 class ENetError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    ENetError(const QString& message, FailureKind kind)
+        : std::runtime_error(message.toStdString()), kind_(kind)
+    {}
+    FailureKind kind() const { return kind_; }
+
+private:
+    FailureKind kind_;
 };
 
 // The operator signed in to the application server. One per process: every
@@ -36,9 +43,16 @@ struct NetSession
 // names the module in every call and reaches the server in this process when
 // WebURL is empty, otherwise over HTTP(S) at WebURL and WebPort.
 //
-// A failure (no server, a refused sign-in, an error reported by the method)
-// is a reply with ok false and a readable text, for CheckResultServ; with
-// ThrowException set it is thrown as ENetError instead.
+// Every exchange with the server runs off the GUI thread while the GUI thread
+// waits, painting and refusing input (runOffGuiThread); for the caller it is
+// synchronous.
+//
+// A failure is a reply with ok false, its kind and a readable text, for
+// CheckResultServ; with ThrowException set it is thrown as ENetError instead.
+// A session the server ended never reaches the caller as such: the operator
+// is asked for the password again through the UI port, signed in, and the
+// call, which the server did not run, is sent once more. Nothing else is
+// repeated: not a refusal, and not a call that may have run.
 class TNetConnection
 {
 public:
@@ -78,7 +92,8 @@ public:
 
     // Calls a method of the module, opening the connection first when needed.
     // The overload on a modifiable list copies the arguments the method takes
-    // by reference back into it.
+    // by reference back into it. A reply of kind SessionEnded comes back only
+    // when the password prompt was cancelled or nobody was signed in.
     RemoteReply Call(const QString& method, std::vector<RemoteValue>& args);
     RemoteReply Call(const QString& method, const std::vector<RemoteValue>& args = {});
 
@@ -98,7 +113,10 @@ private:
     bool open();
     template <class Result, class Request> Result ask(Request&& request);
     RemoteReply exchange(const QString& method, const std::vector<RemoteValue>& args);
-    void raiseWhenAsked(const QString& error) const;
+    RemoteReply send(const RemoteCall& call);
+    std::optional<RemoteReply> renewSession(const QString& reason);
+    SignInResult signInAs(const QString& operatorCode, const QString& password);
+    void raiseWhenAsked(const QString& error, FailureKind kind) const;
 
     QString module_;
     QString webURL_;

@@ -98,21 +98,42 @@ struct RemoteCall
     std::vector<RemoteValue> args;
 };
 
-// The answer to a call: the payload, or an error text. Arguments the method
-// takes by reference come back in args, in their positions.
+// What a failed reply means to its caller. Each caller handles the kinds it
+// expects by name; none retries a refusal.
+enum class FailureKind
+{
+    // A rule of the purchasing system, or the server itself, said no: the text
+    // is shown to the user and the call is never repeated.
+    Refused,
+    // The server could not be reached, the connection broke, no answer came
+    // in time, or the server could not reach its database. A read may be
+    // tried again; a write may have run.
+    Unreachable,
+    // The session expired or was revoked. The server did not run the call.
+    SessionEnded,
+};
+
+// The answer to a call: the payload, or an error text and what kind of
+// failure it is. Arguments the method takes by reference come back in args,
+// in their positions.
 struct RemoteReply
 {
     bool ok = false;
     QString error;
     RemoteValue result;
     std::vector<RemoteValue> args;
+    FailureKind failureKind = FailureKind::Refused; // read only when ok is false
 
-    static RemoteReply failure(QString message)
+    static RemoteReply failure(QString message, FailureKind kind = FailureKind::Refused)
     {
         RemoteReply reply;
         reply.error = std::move(message);
+        reply.failureKind = kind;
         return reply;
     }
+    bool refused() const { return !ok && failureKind == FailureKind::Refused; }
+    bool unreachable() const { return !ok && failureKind == FailureKind::Unreachable; }
+    bool sessionEnded() const { return !ok && failureKind == FailureKind::SessionEnded; }
 };
 
 QJsonObject remoteCallToJson(const RemoteCall& call);
@@ -123,7 +144,9 @@ RemoteCall remoteCallFromJson(const QJsonValue& json); // throws RemoteValueErro
 QJsonObject remoteReplyToJson(const RemoteReply& reply);
 RemoteReply remoteReplyFromJson(const QJsonValue& json); // throws RemoteValueError
 
-// Result of signing in: a token to send with every call, or why not.
+// Result of signing in: a token to send with every call, or why not. A
+// refusal (wrong password, inactive operator, too many attempts) or an
+// unreachable server; never SessionEnded.
 struct SignInResult
 {
     bool ok = false;
@@ -132,6 +155,10 @@ struct SignInResult
     QString operatorCode;
     QString operatorName;
     QDateTime expiresAt;
+    FailureKind failureKind = FailureKind::Refused; // read only when ok is false
+
+    bool refused() const { return !ok && failureKind == FailureKind::Refused; }
+    bool unreachable() const { return !ok && failureKind == FailureKind::Unreachable; }
 };
 
 QJsonObject signInResultToJson(const SignInResult& result);
@@ -139,8 +166,9 @@ SignInResult signInResultFromJson(const QJsonValue& json); // throws RemoteValue
 
 // How a TNetConnection reaches the application server: in the same process
 // (embedded mode) or over HTTP(S). Implementations never throw for expected
-// failures (refused sign-in, server error, unreachable server): they answer
-// with ok false and a readable Portuguese text.
+// failures (refused sign-in, server error, unreachable server, ended
+// session): they answer with ok false, the failure's kind and a readable
+// Portuguese text. A connection may run them on a thread of its own.
 class Transport
 {
 public:

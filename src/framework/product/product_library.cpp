@@ -103,7 +103,8 @@ QString refusalOf(const QHash<QString, QString>& product, const QString& branch,
     const bool stockProduct =
         product.value(QStringLiteral("CDPRODUTO")) == product.value(QStringLiteral("CDPRODESTO"));
     if (blockStock == QLatin1String("S") && stockProduct)
-        return QStringLiteral("Produto de estoque bloqueado na filial %1: %2").arg(branch, treeCode);
+        return QStringLiteral("Produto de estoque bloqueado na filial %1: %2")
+            .arg(branch, treeCode);
     return {};
 }
 
@@ -126,9 +127,9 @@ bool ValidEx(DataSource& source, int kind, QString& code, LocateOptions options,
 void Validacao_Produto(const QString& branch, const QString& treeCode, const QString& blockStock)
 {
     const QString code = AllTrim(treeCode);
-    const QString refusal = refusalOf(
-        firstRow(validacao, {{"P_CDFILIAL", branch}, {"P_CDARVPROD", code}}), branch, code,
-        blockStock);
+    const QString refusal =
+        refusalOf(firstRow(validacao, {{"P_CDFILIAL", branch}, {"P_CDARVPROD", code}}), branch,
+                  code, blockStock);
     if (!refusal.isEmpty())
         MensErro(refusal, true);
 }

@@ -7,8 +7,8 @@
 #include <QSqlQuery>
 
 #include <atomic>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace cmp::fw {
 
@@ -128,7 +128,11 @@ DataPacket statementParamsPacket(const std::vector<SqlParam>& params)
     for (const SqlParam& param : params) {
         if (!param.Assigned())
             continue; // the server names the parameter that lacks a value
-        packet.fields.push_back({param.Name(), fieldTypeOf(param.Value()), 0});
+        // A text travels in a field as wide as itself: the packet refuses a
+        // text longer than its field.
+        const FieldType type = fieldTypeOf(param.Value());
+        const int size = type == FieldType::String ? int(param.Value().toString().size()) : 0;
+        packet.fields.push_back({param.Name(), type, size});
         row.values.push_back(param.Value());
     }
     packet.rows.push_back(std::move(row));

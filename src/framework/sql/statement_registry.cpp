@@ -18,8 +18,7 @@ void StatementRegistry::Declare(const QString& name, SqlTexts texts)
     const std::lock_guard lock(mutex_);
     const auto [found, inserted] = statements_.try_emplace(name, std::move(texts));
     if (!inserted && !sameTexts(found->second, texts))
-        throw std::logic_error("statement declared twice with other texts: " +
-                               name.toStdString());
+        throw std::logic_error("statement declared twice with other texts: " + name.toStdString());
 }
 
 std::optional<SqlTexts> StatementRegistry::find(const QString& name) const

@@ -1,7 +1,7 @@
 #include "framework/ui/lookups.h"
 
-#include "framework/core/strings.h"
 #include "framework/core/abort.h"
+#include "framework/core/strings.h"
 #include "framework/data/client_dataset.h"
 #include "framework/forms/buttons.h"
 

@@ -98,11 +98,18 @@ struct SearchInput
     QString text;
 };
 
+enum class PasswordPurpose
+{
+    Confirm,     // a password that vouches for an action (a manager's approval)
+    SignInAgain, // the signed-in operator's, after the server ended the session
+};
+
 struct PasswordPrompt
 {
     QString operatorCode;
     QString caption;
     QString label;
+    PasswordPurpose purpose = PasswordPurpose::Confirm;
 };
 
 // Everything a screen shows to a person goes through here, so that the same

@@ -2,14 +2,19 @@
 
 #include <QWidget>
 
+#include <memory>
+
 namespace cmp::fw {
 class Form;
 }
 
 namespace cmp::ui {
 
+class FormBinder;
+
 // A form rendered as widgets, built generically from its control tree. The
 // widgets follow the controls both ways for as long as the view lives.
+// Throws UnknownControlKind for a control no widget is made for.
 class FormView : public QWidget
 {
     Q_OBJECT
@@ -22,8 +27,7 @@ public:
 
 private:
     fw::Form& form_;
-    struct Bindings;
-    Bindings* bindings_;
+    std::unique_ptr<FormBinder> binder_;
 };
 
 } // namespace cmp::ui

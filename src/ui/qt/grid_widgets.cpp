@@ -1,11 +1,11 @@
 #include "ui/qt/grid_widgets.h"
 
-#include "framework/core/abort.h"
 #include "framework/forms/data_controls.h"
 #include "framework/forms/decision_grid.h"
 #include "framework/forms/form.h"
 #include "ui/qt/pivot_model.h"
 #include "ui/qt/record_set_model.h"
+#include "ui/qt/user_action.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,16 +15,6 @@
 #include <algorithm>
 
 namespace cmp::ui {
-
-bool runFromWidget(const std::function<void()>& action)
-{
-    try {
-        return fw::RunUserAction(action);
-    } catch (const std::exception& error) {
-        fw::MensErro(QString::fromUtf8(error.what()), false);
-        return false;
-    }
-}
 
 namespace {
 

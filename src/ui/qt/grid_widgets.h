@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class QWidget;
 
 namespace cmp::fw {
@@ -16,10 +14,5 @@ namespace cmp::ui {
 // keys typed on it to the control's key events; it lives as long as parent.
 QWidget* createDBGridWidget(fw::DBGrid& grid, QWidget* parent);
 QWidget* createDecisionGridWidget(fw::DecisionGrid& grid, QWidget* parent);
-
-// Runs what a user did on a widget as the outermost action: an abort ends it
-// quietly (its message was shown), any other error is shown, and nothing
-// escapes into Qt's event loop. False when the action did not complete.
-bool runFromWidget(const std::function<void()>& action);
 
 } // namespace cmp::ui

@@ -4,6 +4,7 @@
 #include "framework/core/abort.h"
 #include "framework/forms/form.h"
 #include "ui/qt/form_view.h"
+#include "ui/qt/shell/sign_in_dialog.h"
 #include "ui/qt/ui_dialogs.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QObjectCleanupHandler>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -408,23 +410,22 @@ struct QtUiPort::State
     std::unique_ptr<BusyWindow> busy;
     QHash<const fw::Form*, ModelessWindow*> modeless;
     bool busyCursor = false;
+    // Top-level windows have no parent widget: they go with the port, or
+    // earlier when their form is released. Child windows go with their area.
+    QObjectCleanupHandler topLevelWindows;
 };
 
-QtUiPort::QtUiPort(QMdiArea* childArea) : state_(new State{childArea, nullptr, {}, false}) {}
+QtUiPort::QtUiPort(QMdiArea* childArea) : state_(std::make_unique<State>())
+{
+    state_->childArea = childArea;
+}
 
 QtUiPort::~QtUiPort()
 {
-    // Top-level windows have no parent to free them; child windows go with their area.
-    const auto windows = state_->modeless;
-    for (ModelessWindow* window : windows) {
-        auto* frame = qobject_cast<QWidget*>(window->parent());
-        if (frame && frame->isWindow())
-            delete frame;
-        else
-            window->forget();
-    }
+    // The port is going first: nobody to tell when a window goes.
+    for (ModelessWindow* window : std::as_const(state_->modeless))
+        window->forget();
     setBusyCursor(false);
-    delete state_;
 }
 
 void QtUiPort::showError(const QString& text)
@@ -476,6 +477,9 @@ std::optional<fw::SearchInput> QtUiPort::askSearch(const fw::SearchRequest& requ
 
 std::optional<QString> QtUiPort::askPassword(const fw::PasswordPrompt& prompt)
 {
+    const ProgressPause pause(state_->busy.get());
+    if (prompt.purpose == fw::PasswordPurpose::SignInAgain)
+        return SignInDialog::askPasswordAgain(prompt, dialogParent());
     return execPasswordDialog(prompt, dialogParent());
 }
 
@@ -494,10 +498,12 @@ void QtUiPort::showModeless(fw::Form& form)
         if (state_->childArea) {
             frame = state_->childArea->addSubWindow(view);
             frame->setAttribute(Qt::WA_DeleteOnClose, false); // a hidden form may show again
+        } else {
+            state_->topLevelWindows.add(frame);
         }
         frame->resize(initialSize(*frame, *view, availableSize(state_->childArea)));
-        window = new ModelessWindow(form, *frame,
-                                    [state = state_, &form] { state->modeless.remove(&form); });
+        window = new ModelessWindow(
+            form, *frame, [state = state_.get(), &form] { state->modeless.remove(&form); });
         state_->modeless.insert(&form, window);
     }
     window->show();

@@ -2,13 +2,16 @@
 
 #include "framework/ui/ui_port.h"
 
+#include <memory>
+
 class QMdiArea;
 class QWidget;
 
 namespace cmp::ui {
 
 // The UI port on real widgets: message boxes, questions, the progress
-// animation, lookup, list, search and password dialogs, and forms rendered by
+// animation, lookup, list, search and password dialogs (the sign-in dialog
+// when a password renews the session), and forms rendered by
 // FormView, modal ones as dialogs, modeless ones as child windows of the
 // shell's window area (or top-level windows when there is none).
 class QtUiPort : public fw::UiPort
@@ -35,7 +38,7 @@ protected:
 
 private:
     struct State;
-    State* state_;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace cmp::ui

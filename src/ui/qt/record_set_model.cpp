@@ -1,6 +1,6 @@
 #include "ui/qt/record_set_model.h"
 
-#include "ui/qt/grid_widgets.h"
+#include "ui/qt/user_action.h"
 
 namespace cmp::ui {
 

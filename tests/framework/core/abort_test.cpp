@@ -51,9 +51,14 @@ TEST_F(ShownErrors, shouldShowTheErrorAndEndTheOperationOnlyWhenStopping)
     EXPECT_EQ(shown.size(), 3) << "an abort ends the operation silently";
 }
 
-TEST_F(ShownErrors, shouldLetOtherFailuresThroughTheUserAction)
+TEST_F(ShownErrors, shouldShowAnUnexpectedFailureAndEndTheUserActionLeavingLogicErrorsToTheHost)
 {
-    EXPECT_THROW(RunUserAction([] { throw std::runtime_error("falha"); }), std::runtime_error);
+    EXPECT_FALSE(RunUserAction([] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(
+        RunUserAction([] { throw std::runtime_error("cdsItemSoli: campo 'X' não encontrado"); }));
+    EXPECT_EQ(shown, QStringList({"std::bad_alloc", "cdsItemSoli: campo 'X' não encontrado"}));
+
+    EXPECT_THROW(RunUserAction([] { throw std::logic_error("programa"); }), std::logic_error);
 }
 
 TEST(ErrorPresenter, shouldWriteErrorsToTheLogUntilTheUiInstallsItsPresenter)

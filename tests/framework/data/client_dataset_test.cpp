@@ -181,7 +181,7 @@ TEST(ClientDataSetChangeLog, shouldKeepInsertedModifiedAndDeletedRecordsInDelta)
     loadItems(items);
 
     setQuantity(items, 5.0); // 0102: 1 -> 5
-    items.Next(); // 0101 of dec8 deleted
+    items.Next();            // 0101 of dec8 deleted
     items.Delete();
     append(items, "0103", dec7, 6);
 
@@ -322,12 +322,15 @@ TEST(ClientDataSetFields, shouldRunGetTextSetTextAndCalculatedFields)
     deliveries.OnCalcFields = [&](ClientDataSet& set) {
         ++calculations;
         const QDate date = set.FieldByName("Dia").AsDate();
-        set.FieldByName("Semana").SetValue(date.isValid() ? QString::number(date.dayOfWeek()) : QString());
+        set.FieldByName("Semana").SetValue(date.isValid() ? QString::number(date.dayOfWeek())
+                                                          : QString());
     };
     kind.OnGetText = [](Field& field, QString& text, bool) {
         text = field.AsString() == "M" ? "MANUAL" : QString();
     };
-    kind.OnSetText = [](Field& field, const QString& text) { field.SetValue(text == "MANUAL" ? "M" : "A"); };
+    kind.OnSetText = [](Field& field, const QString& text) {
+        field.SetValue(text == "MANUAL" ? "M" : "A");
+    };
     deliveries.CreateDataSet();
 
     deliveries.Append();
@@ -427,9 +430,11 @@ TEST(ClientDataSetIndexes, shouldLocateWithAndWithoutAFittingIndex)
             items.AddIndex("IndCube", "CDARVPROD;DTPROGENTR", {.caseInsensitive = true});
             items.SetIndexName("IndCube");
         }
-        EXPECT_TRUE(items.Locate("CDARVPROD;DTPROGENTR", {"p031", "08/12/2026"}, {.caseInsensitive = true}));
+        EXPECT_TRUE(items.Locate("CDARVPROD;DTPROGENTR", {"p031", "08/12/2026"},
+                                 {.caseInsensitive = true}));
         EXPECT_EQ(items.FieldByName("QTSOLIPROD").AsFloat(), 31.0);
-        EXPECT_FALSE(items.Locate("CDARVPROD;DTPROGENTR", {"p031", dec7}, {.caseInsensitive = true}));
+        EXPECT_FALSE(
+            items.Locate("CDARVPROD;DTPROGENTR", {"p031", dec7}, {.caseInsensitive = true}));
         EXPECT_EQ(items.FieldByName("QTSOLIPROD").AsFloat(), 31.0); // a miss leaves the cursor
         EXPECT_FALSE(items.Locate("CDARVPROD", "p031")); // case matters without the option
         EXPECT_TRUE(items.Locate("CDARVPROD", "P04", {.partialKey = true}));
@@ -505,7 +510,8 @@ TEST(ClientDataSetModel, shouldAgreeWithASimpleModelUnderRandomEdits)
         for (const auto& [id, kv] : model)
             if (kv.second >= 3)
                 rows.push_back(kv);
-        std::stable_sort(rows.begin(), rows.end(), [](auto a, auto b) { return a.first < b.first; });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](auto a, auto b) { return a.first < b.first; });
         return rows;
     };
     auto actual = [&] {

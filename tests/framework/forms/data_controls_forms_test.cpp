@@ -173,7 +173,8 @@ TEST_F(LogGrid, shouldRedrawOnlyWhenAColumnsVisibilityOrButtonChanges)
     dbgItens.AddColumn("NMPRODUTO");
     dbgItens.AddColumn("DSJUSTOPER");
     int redraws = 0;
-    dbgItens.addObserver([&](Control&, Property property) { redraws += property == Property::Contents; });
+    dbgItens.addObserver(
+        [&](Control&, Property property) { redraws += property == Property::Contents; });
 
     dbgItens.SetColumnVisible("nmproduto", false);
     dbgItens.SetColumnVisible("NMPRODUTO", false);

@@ -256,32 +256,56 @@ TEST_F(HttpConnection, shouldSignInAndSendCallsWithTheTokenAsDocumented)
     EXPECT_EQ(sent.args, (std::vector<RemoteValue>{"0001", "0101"}));
 }
 
-TEST_F(HttpConnection, shouldTurnEveryKindOfBadAnswerIntoAReadableError)
+TEST_F(HttpConnection, shouldTurnEveryBadAnswerIntoAReadableErrorOfItsKind)
 {
-    const std::vector<std::pair<Response, QString>> cases{
-        {replyWith(RemoteReply::failure("Sessão expirada. Entre novamente."), 401),
+    using enum FailureKind;
+    const QString address = QString("O servidor de aplicação em 127.0.0.1:%1 ").arg(stub.port());
+    const std::vector<std::tuple<Response, FailureKind, QString>> cases{
+        {replyWith(RemoteReply::failure("Quantidade inválida."), 200), Refused,
+         "Quantidade inválida."},
+        {replyWith(RemoteReply::failure("Método desconhecido em Cmp.rdmCompras: X."), 404), Refused,
+         "Método desconhecido em Cmp.rdmCompras: X."},
+        {replyWith(RemoteReply::failure("Sessão expirada. Entre novamente."), 401), SessionEnded,
          "Sessão expirada. Entre novamente."},
-        {replyWith(RemoteReply::failure("Quantidade inválida."), 200), "Quantidade inválida."},
+        {replyWith(RemoteReply::failure("Banco de dados indisponível. Tente novamente."), 503),
+         Unreachable, "Banco de dados indisponível. Tente novamente."},
+        {{502, "<html>Bad Gateway</html>"},
+         Unreachable,
+         address + "respondeu com o erro HTTP 502 (Status)."},
         {{500, "<html>Internal Server Error</html>"},
-         QString("O servidor de aplicação em 127.0.0.1:%1 respondeu com o erro HTTP 500 (Status).")
-             .arg(stub.port())},
+         Refused,
+         address + "respondeu com o erro HTTP 500 (Status)."},
         {{200, "{\"ok\":tru"},
-         QString("O servidor de aplicação em 127.0.0.1:%1 enviou uma resposta ilegível: JSON "
-                 "malformado na posição")
-             .arg(stub.port())},
+         Unreachable,
+         address + "enviou uma resposta ilegível: JSON malformado na posição"},
         {{200, R"({"ok":true})"},
-         QString("O servidor de aplicação em 127.0.0.1:%1 enviou uma resposta ilegível: Resposta "
-                 "inválida: falta a chave 'result'")
-             .arg(stub.port())},
-        {{200, {}, Response::Then::HangUp}, unreachable("o servidor fechou a conexão")},
-        {{200, {}, Response::Then::Silence}, unreachable("sem resposta em 0,5 segundos")},
+         Unreachable,
+         address + "enviou uma resposta ilegível: Resposta inválida: falta a chave 'result'"},
+        {{200, {}, Response::Then::HangUp},
+         Unreachable,
+         unreachable("o servidor fechou a conexão")},
+        {{200, {}, Response::Then::Silence},
+         Unreachable,
+         unreachable("sem resposta em 0,5 segundos")},
     };
-    for (const auto& [response, expected] : cases) {
+    for (const auto& [response, kind, expected] : cases) {
         stub.respond = [&](const Request&) { return response; };
         const RemoteReply reply = netCompras.Call("GetParamCmp");
         EXPECT_FALSE(reply.ok);
+        EXPECT_EQ(reply.failureKind, kind) << expected.toStdString();
         EXPECT_TRUE(reply.error.startsWith(expected))
             << "expected: " << expected.toStdString() << "\n got: " << reply.error.toStdString();
+    }
+
+    // A refused sign-in is a refusal whatever the status; an unavailable server is not.
+    for (const auto& [status, kind] : std::vector<std::pair<int, FailureKind>>{
+             {401, Refused}, {429, Refused}, {503, Unreachable}}) {
+        stub.respond = [status = status](const Request&) {
+            return Response{status, R"({"ok":false,"error":"Tente mais tarde."})"};
+        };
+        const SignInResult result = netCompras.SignIn("0001", "segredo");
+        EXPECT_EQ(result.error, "Tente mais tarde.");
+        EXPECT_EQ(result.failureKind, kind) << status;
     }
 }
 
@@ -291,6 +315,7 @@ TEST_F(HttpConnection, shouldReportAServerThatWentAwayAndReachItAgainAfterReconn
 
     const quint16 port = stub.stop();
     const RemoteReply reply = netCompras.Call("GetParamCmp");
+    EXPECT_TRUE(reply.unreachable());
     EXPECT_EQ(reply.error, unreachable("conexão recusada", port));
     EXPECT_FALSE(netCompras.Reconnect());
 

@@ -1,5 +1,7 @@
 #include "framework/net/net_connection.h"
 
+#include "framework/ui/scripted_ui_port.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -14,7 +16,9 @@ void PrintTo(const QString& text, std::ostream* out)
 namespace {
 
 // The embedded server as far as the connection can tell: answers each call
-// with what the test asks and remembers what it was sent.
+// with what the test asks and remembers what it was sent. Each sign-in
+// issues a new token; a call with a token the test says expired is turned
+// away unrun.
 class FakeServer : public Transport
 {
 public:
@@ -23,26 +27,41 @@ public:
         reply.ok = true;
         return reply;
     };
-    std::vector<RemoteCall> calls;
-    std::vector<QString> tokens;
+    std::function<bool(const QString& token)> expired = [](const QString&) { return false; };
+    std::vector<RemoteCall> calls; // the calls that ran
+    std::vector<QString> tokens;   // the token of every call sent
+    bool reachable = true;
 
     SignInResult signIn(const QString& operatorCode, const QString& password) override
     {
-        if (password != "segredo")
-            return {false, "Operador ou senha inválidos.", {}, {}, {}, {}};
-        return {true,
-                {},
-                "token-" + operatorCode,
-                operatorCode,
-                "Maria das Dores",
-                QDateTime::currentDateTimeUtc().addSecs(3600)};
+        SignInResult result;
+        if (!reachable) {
+            result.error = "Não foi possível conectar ao servidor de aplicação.";
+            result.failureKind = FailureKind::Unreachable;
+        } else if (password != "segredo") {
+            result.error = "Operador ou senha inválidos.";
+        } else {
+            result = {true,
+                      {},
+                      QString("token-%1-%2").arg(operatorCode).arg(++signIns_),
+                      operatorCode,
+                      "Maria das Dores",
+                      QDateTime::currentDateTimeUtc().addSecs(3600)};
+        }
+        return result;
     }
     RemoteReply call(const RemoteCall& call, const QString& token) override
     {
-        calls.push_back(call);
         tokens.push_back(token);
+        if (expired(token))
+            return RemoteReply::failure("Sessão expirada. Entre novamente.",
+                                        FailureKind::SessionEnded);
+        calls.push_back(call);
         return answer(call);
     }
+
+private:
+    int signIns_ = 0;
 };
 
 RemoteReply succeeded(RemoteValue result, std::vector<RemoteValue> args = {})
@@ -101,37 +120,51 @@ TEST_F(EmbeddedConnection, shouldNameItsModuleAndCopyArgumentsPassedByReferenceB
     EXPECT_EQ(args, (std::vector<RemoteValue>{"0001", "0101"}));
 }
 
-TEST_F(EmbeddedConnection, shouldAnswerFailuresOrThrowThemAndAlwaysClearTheBusyHook)
+TEST_F(EmbeddedConnection, shouldAnswerFailuresWithTheirKindOrThrowThemAndAlwaysClearTheBusyHook)
 {
     server->answer = [](const RemoteCall& call) -> RemoteReply {
         if (call.method == "Confirmar")
             return RemoteReply::failure("Requisição alterada por outro usuário.");
         if (call.method == "GetMedia")
             return RemoteReply::failure({});
-        throw std::runtime_error("Banco de dados indisponível.");
+        if (call.method == "GetItemSoli")
+            return RemoteReply::failure("Banco de dados indisponível. Tente novamente.",
+                                        FailureKind::Unreachable);
+        throw std::logic_error("índice fora da lista");
     };
-    const auto thrown = [&](const QString& method) -> std::string {
+    const auto thrown = [&](const QString& method) -> std::pair<std::string, FailureKind> {
         try {
             netLancaSoliCmp.Call(method);
         } catch (const ENetError& error) {
-            return error.what();
+            return {error.what(), error.kind()};
         }
-        return "(no exception)";
+        return {"(no exception)", FailureKind::Refused};
     };
 
-    EXPECT_EQ(netLancaSoliCmp.Call("Confirmar").error, "Requisição alterada por outro usuário.");
-    EXPECT_EQ(netLancaSoliCmp.Call("GetItemSoli").error, "Banco de dados indisponível.");
+    const RemoteReply refused = netLancaSoliCmp.Call("Confirmar");
+    EXPECT_TRUE(refused.refused());
+    EXPECT_EQ(refused.error, "Requisição alterada por outro usuário.");
+    const RemoteReply unreachable = netLancaSoliCmp.Call("GetItemSoli");
+    EXPECT_TRUE(unreachable.unreachable());
+    EXPECT_EQ(unreachable.error, "Banco de dados indisponível. Tente novamente.");
     EXPECT_EQ(netLancaSoliCmp.Call("GetMedia").error,
               "O servidor de aplicação recusou Cmp03100.rdmLancaSoliCmp.GetMedia sem dizer o "
               "motivo.");
+    // A fault is no reply: it reaches the caller as it is.
+    EXPECT_THROW(netLancaSoliCmp.Call("GetPrimProd"), std::logic_error);
     netLancaSoliCmp.SetThrowException(true);
-    EXPECT_EQ(thrown("Confirmar"), "Requisição alterada por outro usuário.");
-    EXPECT_EQ(thrown("GetItemSoli"), "Banco de dados indisponível.");
+    EXPECT_EQ(thrown("Confirmar"),
+              std::make_pair(std::string("Requisição alterada por outro usuário."),
+                             FailureKind::Refused));
+    EXPECT_EQ(thrown("GetItemSoli"),
+              std::make_pair(std::string("Banco de dados indisponível. Tente novamente."),
+                             FailureKind::Unreachable));
 
     // Once per call, also the first, which opens the connection inside its own wait.
-    const std::vector<bool> fiveCalls{true,  false, true,  false, true,
-                                      false, true,  false, true,  false};
-    EXPECT_EQ(busyEvents, fiveCalls);
+    std::vector<bool> sixCalls;
+    for (int call = 0; call < 6; ++call)
+        sixCalls.insert(sixCalls.end(), {true, false});
+    EXPECT_EQ(busyEvents, sixCalls);
 }
 
 TEST_F(EmbeddedConnection, shouldSayTheEmbeddedServerIsMissingAndReachItAfterReconnect)
@@ -170,11 +203,86 @@ TEST_F(EmbeddedConnection, shouldShareTheSignedInSessionWithEveryConnection)
 
     EXPECT_EQ(TNetConnection::Session().operatorCode, "0007");
     EXPECT_EQ(TNetConnection::Session().operatorName, "Maria das Dores");
-    EXPECT_EQ(server->tokens, std::vector<QString>{"token-0007"});
+    EXPECT_EQ(server->tokens, std::vector<QString>{"token-0007-1"});
     EXPECT_EQ(server->calls[0].module, "Cmp.rdmCompras");
 
     // A manager confirming with a password does not take the session over.
     EXPECT_TRUE(netCompras.CheckPassword("0009", "segredo").ok);
     EXPECT_FALSE(netCompras.CheckPassword("0009", "errada").ok);
     EXPECT_EQ(TNetConnection::Session().operatorCode, "0007");
+}
+
+namespace {
+
+// Signed in as operator 0007 with a scripted port standing for the person.
+class SessionRenewal : public EmbeddedConnection
+{
+protected:
+    void SetUp() override
+    {
+        EmbeddedConnection::SetUp();
+        previousPort = SetUiPort(&ui);
+        ASSERT_TRUE(netLancaSoliCmp.SignIn("0007", "segredo").ok);
+    }
+    void TearDown() override
+    {
+        SetUiPort(previousPort);
+        EmbeddedConnection::TearDown();
+    }
+
+    ScriptedUiPort ui;
+    UiPort* previousPort = nullptr;
+};
+
+} // namespace
+
+// What the real transports cannot show: which token each attempt carried.
+TEST_F(SessionRenewal, shouldSendTheCallOnceMoreInTheNewSessionOnlyAndCopyItsArgumentsBack)
+{
+    server->expired = [](const QString& token) { return token == "token-0007-1"; };
+    server->answer = [](const RemoteCall& call) {
+        if (call.method == "Confirmar")
+            return RemoteReply::failure("Sem resposta em 300 segundos.", FailureKind::Unreachable);
+        return succeeded("Arroz tipo 1", {RemoteValue(), "0101.0002"});
+    };
+    ui.typePasswordNext("segredo");
+    std::vector<RemoteValue> args{"0001", "0101"};
+
+    ASSERT_TRUE(netLancaSoliCmp.Call("DescComplProd", args).ok);
+    EXPECT_EQ(args, (std::vector<RemoteValue>{"0001", "0101.0002"}));
+    // An unreachable server is no reason to sign in again, nor to repeat.
+    TNetConnection netCompras("Cmp.rdmCompras");
+    EXPECT_TRUE(netCompras.Call("Confirmar").unreachable());
+    EXPECT_EQ(server->tokens,
+              (std::vector<QString>{"token-0007-1", "token-0007-2", "token-0007-2"}));
+
+    // A session that ends again at once is not renewed a second time.
+    server->expired = [](const QString&) { return true; };
+    ui.typePasswordNext("segredo");
+    const RemoteReply reply = netLancaSoliCmp.Call("DescComplProd", args);
+    EXPECT_TRUE(reply.sessionEnded());
+    EXPECT_EQ(reply.error, "Sessão expirada. Entre novamente.");
+    EXPECT_EQ(server->tokens.size(), 5u);
+    EXPECT_EQ(ui.texts(UiEventKind::Password).size(), 2);
+}
+
+TEST_F(SessionRenewal, shouldEndTheCallWhenTheServerGoesAwayDuringTheRenewalOrNobodySignedIn)
+{
+    server->expired = [](const QString&) { return true; };
+    server->reachable = false;
+    ui.typePasswordNext("segredo");
+    netLancaSoliCmp.SetThrowException(true);
+    try {
+        netLancaSoliCmp.Call("Confirmar");
+        ADD_FAILURE() << "no exception";
+    } catch (const ENetError& error) {
+        EXPECT_EQ(error.kind(), FailureKind::Unreachable);
+        EXPECT_STREQ(error.what(), "Não foi possível conectar ao servidor de aplicação.");
+    }
+
+    TNetConnection::SignOut();
+    netLancaSoliCmp.SetThrowException(false);
+    EXPECT_EQ(netLancaSoliCmp.Call("Confirmar").error, "Sessão expirada. Entre novamente.");
+    EXPECT_EQ(ui.texts(UiEventKind::Password).size(), 1) << "no operator to ask";
+    EXPECT_TRUE(server->calls.empty());
 }

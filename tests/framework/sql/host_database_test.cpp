@@ -81,9 +81,10 @@ TEST_F(EmbeddedHost, shouldRunAQueryOnTheSqliteFileWithTheDialectFunctions)
 {
     HostDatabase& host = hostDatabase();
     EXPECT_FALSE(host.IsRemote());
-    SqlQuery query = host.Query(QStringLiteral("qryFilial"),
-                                {.SQL = QStringLiteral("SELECT NMFILIAL FROM FILIAL, PARAM(:P_CDFILIAL) "
-                                                       "P WHERE CDFILIAL = NVLSTR(P.PARAM, CDFILIAL)")});
+    SqlQuery query =
+        host.Query(QStringLiteral("qryFilial"),
+                   {.SQL = QStringLiteral("SELECT NMFILIAL FROM FILIAL, PARAM(:P_CDFILIAL) "
+                                          "P WHERE CDFILIAL = NVLSTR(P.PARAM, CDFILIAL)")});
     query.ParamByName(QStringLiteral("P_CDFILIAL")).SetValue(QStringLiteral("0004"));
     ClientDataSet rows;
     host.Open(query, rows);
@@ -103,7 +104,8 @@ TEST_F(EmbeddedHost, shouldAcceptOnlyProductsActiveAtTheBranch)
 {
     const auto valid = [](const char* branch, const char* code, const char* blockStock) {
         return RunUserAction([&] {
-            Validacao_Produto(QLatin1String(branch), QLatin1String(code), QLatin1String(blockStock));
+            Validacao_Produto(QLatin1String(branch), QLatin1String(code),
+                              QLatin1String(blockStock));
         });
     };
     EXPECT_TRUE(valid("0004", "0101001001", "N"));

@@ -103,7 +103,6 @@ TEST_F(Lookups, shouldMoveToTheFirstRecordStartingWithTheTypedText)
     ui.cancelNext();
     EXPECT_FALSE(Procura(buyers));
     EXPECT_EQ(ui.texts(UiEventKind::Info).size(), 1) << "a cancelled search tells nothing";
-
 }
 
 class PasswordConfirmation : public ScriptedUi

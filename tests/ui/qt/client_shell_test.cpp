@@ -5,6 +5,7 @@
 #include "ui/qt/shell/sign_in_dialog.h"
 
 #include "db/demo_data.h"
+#include "framework/sql/host_database.h"
 #include "framework/ui/scripted_ui_port.h"
 #include "server/embedded_server.h"
 #include "support/qt_application.h"
@@ -162,6 +163,21 @@ TEST_F(ClientShell, shouldTellTheUserWhenTheModuleLibraryIsMissing)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("Pkg_cmp03100"))) << errors[0].toStdString();
     EXPECT_TRUE(errors[0].contains(QStringLiteral("libPkg_ausente.so")));
+}
+
+TEST_F(ClientShell, shouldShowAnUnexpectedErrorOfTheModuleAndKeepTheWindow)
+{
+    // A wiring fault: the screens' queries have nowhere to go.
+    fw::HostDatabase* installed = fw::SetHostDatabase(nullptr);
+    {
+        MainWindow window;
+        window.show();
+        window.requisitionAction()->trigger();
+        EXPECT_EQ(ui.texts(fw::UiEventKind::Error),
+                  QStringList{QStringLiteral("no host database installed")});
+        EXPECT_TRUE(window.isVisible());
+    }
+    fw::SetHostDatabase(installed);
 }
 
 TEST(ClientOptions, shouldReadTheCommandLineAndSignInDirectlyOnlyWithOperatorPasswordAndBranch)

@@ -1,12 +1,14 @@
 // tests/ui/qt/form_view_test.cpp
 #include "support/qt_application.h"
 #include "ui/qt/form_view.h"
+#include "ui/qt/widget_kinds.h"
 
 #include "framework/core/abort.h"
 #include "framework/data/client_dataset.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/data_controls.h"
+#include "framework/forms/decision_grid.h"
 #include "framework/forms/form.h"
 #include "framework/forms/menus.h"
 #include "framework/forms/standard_controls.h"
@@ -27,6 +29,7 @@
 #include <QToolButton>
 
 #include <memory>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -278,6 +281,23 @@ TEST_F(FormViewTest, shouldPassClicksAndChoicesToTheControls)
     EXPECT_EQ(confirmations, 1);
 }
 
+TEST_F(FormViewTest, shouldShowAnUnexpectedErrorOfAUserActionAndStayUsable)
+{
+    const auto fault = [](Control&) { throw std::logic_error("falha inesperada"); };
+    form.sbtConfirmar.OnClick = fault;
+    form.mnuAlterar.OnClick = fault;
+    form.edtNome.OnChange = fault;
+    widget<QToolButton>("sbtConfirmar")->click();
+    action("mnuAlterar")->trigger();
+    QTest::keyClicks(edit("edtNome"), "x");
+    EXPECT_EQ(shown, QStringList(3, QStringLiteral("falha inesperada")));
+
+    int confirmations = 0;
+    form.sbtConfirmar.OnClick = [&](Control&) { ++confirmations; };
+    widget<QToolButton>("sbtConfirmar")->click();
+    EXPECT_EQ(confirmations, 1) << "the screen still works";
+}
+
 TEST_F(FormViewTest, shouldKeepTheFocusWhereALeavingCheckRefuses)
 {
     form.edtNome.OnExit = [](Control&) { MensErro(QStringLiteral("Nome inválido."), true); };
@@ -351,6 +371,85 @@ TEST(DataAwareView, shouldWriteWhatIsTypedToTheCurrentRecord)
 
     items.Cancel();
     EXPECT_EQ(edit->text(), "Urgente");
+}
+
+// A kind of control no widget is made for.
+class Gauge : public Control
+{
+public:
+    using Control::Control;
+};
+
+// A control and the widget class it is rendered as.
+struct Rendered
+{
+    const char* name;
+    const char* widgetClass;
+};
+
+template <class Kind> Rendered place(Form& form, Control& parent, Rendered rendered)
+{
+    form.create<Kind>(QString::fromLatin1(rendered.name), &parent);
+    return rendered;
+}
+
+TEST(ControlKindsView, shouldRenderEveryKindOfControlAndRefuseAnUnknownOne)
+{
+    Form form(QStringLiteral("frmTipos"));
+    auto& panel = form.create<Panel>(QStringLiteral("panTipos"));
+    auto& pages = form.create<PageControl>(QStringLiteral("pgcTipos"));
+    auto& page = form.create<TabSheet>(QStringLiteral("tshTipos"), &pages);
+    auto& menu = form.create<MainMenu>(QStringLiteral("mnuTipos"));
+    form.create<MenuItem>(QStringLiteral("mnuItem"), &menu);
+    form.create<PopupMenu>(QStringLiteral("pmnTipos"));
+    DBNavigator::create(form, QStringLiteral("dbnTipos"), &panel);
+    const Rendered expected[] = {
+        place<Label>(form, page, {"lblTipo", "QLabel"}),
+        place<DBText>(form, page, {"dbtTipo", "QLabel"}),
+        place<Image>(form, page, {"imgTipo", "QLabel"}),
+        place<Edit>(form, page, {"edtTipo", "QLineEdit"}),
+        place<DBEdit>(form, page, {"dbeTipo", "QLineEdit"}),
+        place<MaskEdit>(form, page, {"medTipo", "QLineEdit"}),
+        place<NumberEdit>(form, page, {"nedTipo", "QLineEdit"}),
+        place<DateEdit>(form, page, {"depTipo", "QLineEdit"}),
+        place<Memo>(form, page, {"memTipo", "QPlainTextEdit"}),
+        place<DBMemo>(form, page, {"dbmTipo", "QPlainTextEdit"}),
+        place<ComboBox>(form, page, {"cbxTipo", "QComboBox"}),
+        place<CheckBox>(form, page, {"chkTipo", "QCheckBox"}),
+        place<DBCheckBox>(form, page, {"dckTipo", "QCheckBox"}),
+        place<RadioButton>(form, page, {"rbtTipo", "QRadioButton"}),
+        place<SpeedButton>(form, page, {"sbtTipo", "QToolButton"}),
+        place<BitBtn>(form, page, {"bbtTipo", "QToolButton"}),
+        place<LookupButton>(form, page, {"btnTipo", "QToolButton"}),
+        place<GroupBox>(form, page, {"grbTipo", "QGroupBox"}),
+        place<DBGrid>(form, page, {"grdTipo", "QTableView"}),
+        place<DecisionGrid>(form, page, {"degTipo", "QTableView"}),
+        {"panTipos", "QWidget"},
+        {"dbnTipos", "QWidget"},
+        {"pgcTipos", "QTabWidget"},
+        {"tshTipos", "QWidget"},
+        {"mnuTipos", "QMenuBar"},
+        {"mnuItem", "QAction"},
+        {"pmnTipos", "QMenu"},
+    };
+    const FormView view(form);
+    for (const Rendered& control : expected) {
+        const QObject* widget = view.findChild<QObject*>(QString::fromLatin1(control.name));
+        ASSERT_TRUE(widget) << control.name;
+        EXPECT_TRUE(widget->inherits(control.widgetClass))
+            << control.name << " is a " << widget->metaObject()->className();
+    }
+
+    // A kind added to the framework without its widget is named, not left out.
+    form.create<Gauge>(QStringLiteral("gauTipo"), &panel);
+    try {
+        const FormView unknown(form);
+        ADD_FAILURE() << "a control without a widget was rendered";
+    } catch (const UnknownControlKind& error) {
+        EXPECT_STREQ(error.what(),
+                     "no widget is made for cmp::ui::(anonymous namespace)::Gauge, the kind of "
+                     "control frmTipos.gauTipo");
+    }
 }
 
 QRect placeIn(const QWidget& view, const QString& name)

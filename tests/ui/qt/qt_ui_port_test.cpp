@@ -7,6 +7,7 @@
 #include "framework/forms/buttons.h"
 #include "framework/forms/form.h"
 #include "framework/forms/standard_controls.h"
+#include "framework/ui/host_context.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -164,9 +165,9 @@ protected:
         products.AddField(QStringLiteral("NMPRODUTO"), FieldType::String, 40);
         products.AddField(QStringLiteral("NRNIVEL"), FieldType::Integer).Visible = false;
         products.CreateDataSet();
-        for (const QVariantList& row : {QVariantList{"01", "Arroz", 1},
-                                        QVariantList{"02", "Banana", 2},
-                                        QVariantList{"03", "Batata", 2}}) {
+        for (const QVariantList& row :
+             {QVariantList{"01", "Arroz", 1}, QVariantList{"02", "Banana", 2},
+              QVariantList{"03", "Batata", 2}}) {
             products.Append();
             for (int field = 0; field < row.size(); ++field)
                 products.Fields(field).SetValue(row[field]);
@@ -259,6 +260,45 @@ TEST_F(RecordsTest, shouldAskSearchAndPasswordInTheirDialogs)
 
     whenModalOpens([](QWidget& dialog) { press(dialog, "Cancelar"); });
     EXPECT_FALSE(port.askPassword({QStringLiteral("0001"), QStringLiteral("Senha"), {}}));
+}
+
+TEST_F(QtUiPortTest, shouldAskThePasswordAgainInTheSignInDialogWithServerAndOperatorFixed)
+{
+    HostContext host;
+    host.webURL = QStringLiteral("srv");
+    host.webPort = 211;
+    const HostContext previous = SetHostContext(host);
+    const PasswordPrompt prompt{QStringLiteral("000000000001"), QStringLiteral("Sessão encerrada"),
+                                QStringLiteral("Sessão expirada. Entre novamente."),
+                                PasswordPurpose::SignInAgain};
+    port.beginProgress(QStringLiteral("Consultando o servidor..."));
+    QWidget* busy = topLevel("frmAguarde");
+    ASSERT_TRUE(busy);
+
+    whenModalOpens([&](QWidget& dialog) {
+        EXPECT_FALSE(busy->isVisible()) << "the prompt is not hidden under the progress";
+        EXPECT_EQ(dialog.objectName(), "frmSignIn");
+        EXPECT_EQ(dialog.windowTitle(), "Sessão encerrada");
+        for (const auto& [name, text] :
+             {std::pair{"edtServidor", "srv:211"}, std::pair{"edtOperador", "000000000001"}}) {
+            const auto* fixed = dialog.findChild<QLineEdit*>(name);
+            EXPECT_EQ(fixed->text(), text);
+            EXPECT_FALSE(fixed->isEnabled()) << name;
+        }
+        EXPECT_FALSE(dialog.findChild<QWidget*>("cbxFilial")->isVisible());
+        EXPECT_EQ(dialog.findChild<QLabel*>("lblErro")->text(),
+                  "Sessão expirada. Entre novamente.");
+        auto* password = dialog.findChild<QLineEdit*>("edtSenha");
+        QTest::keyClicks(password, "segredo");
+        QTest::keyClick(password, Qt::Key_Return);
+    });
+    EXPECT_EQ(port.askPassword(prompt), "segredo");
+    EXPECT_TRUE(busy->isVisible());
+
+    whenModalOpens([](QWidget& dialog) { press(dialog, "Cancelar"); });
+    EXPECT_FALSE(port.askPassword(prompt));
+    port.endProgress();
+    SetHostContext(previous);
 }
 
 TEST_F(QtUiPortTest, shouldShowProgressFromTheOutermostBeginToItsEndAndTheBusyCursor)

@@ -1,5 +1,6 @@
 #include "ui/qt/shell/client_app.h"
 
+#include "framework/sql/host_database.h"
 #include "framework/ui/ui_port.h"
 #include "ui/qt/qt_ui_port.h"
 #include "ui/qt/shell/main_window.h"
@@ -45,43 +46,6 @@ QString defaultDatabasePath()
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("cmp.sqlite"));
 }
-
-// What the shell holds while it runs, torn down in order: the module's
-// screens before the port that shows them, the port before the server.
-class Host
-{
-public:
-    Host()
-        : window_(std::make_unique<MainWindow>()),
-          port_(std::make_unique<QtUiPort>(window_->childArea()))
-    {
-        fw::SetUiPort(port_.get());
-    }
-
-    ~Host()
-    {
-        window_.reset(); // finalizes the module
-        endSession();
-        fw::SetUiPort(nullptr);
-        port_.reset();
-    }
-
-    Host(const Host&) = delete;
-    Host& operator=(const Host&) = delete;
-
-    MainWindow& window() { return *window_; }
-
-    void enter(const ClientEntry& entry)
-    {
-        startSession(entry.session, entry.branch, *port_);
-        window_->showSession(entry.session);
-        window_->show();
-    }
-
-private:
-    std::unique_ptr<MainWindow> window_;
-    std::unique_ptr<QtUiPort> port_;
-};
 
 ClientSignIn signInWithDialog(const ClientOptions& options, ServerLauncher& launcher)
 {
@@ -158,6 +122,39 @@ QString ServerLauncher::start(const ServerAddress& address)
     }
 }
 
+ClientHost::ClientHost()
+    : window_(std::make_unique<MainWindow>()),
+      port_(std::make_unique<QtUiPort>(window_->childArea()))
+{
+    fw::SetUiPort(port_.get());
+}
+
+ClientHost::~ClientHost()
+{
+    window_.reset(); // finalizes the module
+    endSession();
+    if (remoteDatabase_) {
+        fw::HostDatabase* installed = fw::SetHostDatabase(nullptr);
+        if (installed != remoteDatabase_.get())
+            fw::SetHostDatabase(installed); // someone else's since; leave it
+    }
+    fw::SetUiPort(nullptr);
+    port_.reset();
+}
+
+void ClientHost::enter(const ClientEntry& entry)
+{
+    const ServerAddress& server = entry.session.server;
+    // The embedded server installs its own connection to the database file.
+    if (!server.embedded()) {
+        remoteDatabase_ = fw::HostDatabase::Remote(server.host, server.port);
+        fw::SetHostDatabase(remoteDatabase_.get());
+    }
+    startSession(entry.session, entry.branch, *port_);
+    window_->showSession(entry.session);
+    window_->show();
+}
+
 ClientSignIn signInDirectly(const ClientOptions& options, ServerLauncher& launcher)
 {
     const ServerAddress address = parseServerAddress(options.server);
@@ -188,7 +185,7 @@ int runClient(const EmbeddedServerStarter& startEmbedded)
     }
 
     ServerLauncher launcher(options.databasePath, startEmbedded);
-    Host host;
+    ClientHost host;
     std::optional<Camera> camera;
     if (!options.screenshotFolder.isEmpty())
         camera.emplace(options.screenshotFolder);

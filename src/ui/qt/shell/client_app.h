@@ -6,9 +6,17 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+namespace cmp::fw {
+class HostDatabase;
+}
+
 namespace cmp::ui {
+
+class MainWindow;
+class QtUiPort;
 
 // What the command line asks of the desktop client.
 struct ClientOptions
@@ -73,6 +81,28 @@ struct ClientSignIn
 
 // Signs in with the operator, password and branch of the command line.
 ClientSignIn signInDirectly(const ClientOptions& options, ServerLauncher& launcher);
+
+// What the shell holds while it runs, torn down in order: the module's
+// screens before the port that shows them, the port before the session.
+class ClientHost
+{
+public:
+    ClientHost();
+    ~ClientHost();
+    ClientHost(const ClientHost&) = delete;
+    ClientHost& operator=(const ClientHost&) = delete;
+
+    MainWindow& window() { return *window_; }
+
+    // Installs the session and shows the main window. Against a remote
+    // server the screens' queries go to that server too.
+    void enter(const ClientEntry& entry);
+
+private:
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QtUiPort> port_;
+    std::unique_ptr<fw::HostDatabase> remoteDatabase_;
+};
 
 // Tells the person at the terminal, on the error output.
 void printError(const QString& text);

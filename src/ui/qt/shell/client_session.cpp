@@ -6,8 +6,8 @@
 
 #include <QGuiApplication>
 #include <QHash>
-#include <QScreen>
 #include <QRegularExpression>
+#include <QScreen>
 
 #include <algorithm>
 

@@ -4,6 +4,7 @@
 #include "framework/ui/host_context.h"
 #include "framework/ui/ui_port.h"
 #include "ui/qt/shell/client_session.h"
+#include "ui/qt/user_action.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <memory>
 
 namespace cmp::ui {
 
@@ -43,7 +45,7 @@ MainWindow::~MainWindow()
 {
     // The module's windows go before the module is finalized and frees the
     // screens they show; as children they would outlive it.
-    delete takeCentralWidget();
+    const std::unique_ptr<QWidget> screens(takeCentralWidget());
 }
 
 QLabel* MainWindow::statusLabel(const char* name)
@@ -66,8 +68,10 @@ void MainWindow::showSession(const SignedIn& session)
 
 void MainWindow::openRequisitions()
 {
-    if (!module_.IniProc())
-        fw::uiPort().showError(module_.errorString());
+    runFromWidget([this] {
+        if (!module_.IniProc())
+            fw::uiPort().showError(module_.errorString());
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -38,8 +38,42 @@ QString slug(const QString& title)
     return text.remove(QRegularExpression(QStringLiteral("^-|-$")));
 }
 
-// Shoots the modal window the first time it shows, then confirms it, or
-// closes it when it cannot be confirmed or was seen already.
+// Views a user opens from inside a modal screen before confirming it, shot
+// on the way: the screen's buttons clicked in turn, one per visit, so that
+// what a click opens is visited itself.
+struct Detour
+{
+    const char* form;
+    std::vector<const char*> buttons;
+};
+
+const Detour detours[] = {
+    // The list of requesting branches, back to "Todas" afterwards so that the
+    // filter confirms as it opened.
+    {"frmFiltroSolicita", {"rbtFilialLista", "btpFilial", "rbtFilialTodas"}},
+};
+
+// The buttons the tour clicks on a modal window: its detour's, then its
+// confirmation; none when it cannot be confirmed.
+std::deque<QPointer<QAbstractButton>> plannedClicks(QWidget& modal)
+{
+    std::deque<QPointer<QAbstractButton>> clicks;
+    for (const Detour& detour : detours) {
+        if (!modal.findChild<QWidget*>(QString::fromLatin1(detour.form)))
+            continue;
+        for (const char* name : detour.buttons)
+            clicks.emplace_back(modal.findChild<QAbstractButton*>(QString::fromLatin1(name)));
+    }
+    const auto confirms =
+        modal.findChildren<QAbstractButton*>(QRegularExpression(QStringLiteral("^sbtConfirma")));
+    if (!confirms.isEmpty())
+        clicks.emplace_back(confirms.first());
+    return clicks;
+}
+
+// Shoots a modal window the first time it shows, then at each visit clicks
+// the next of its planned buttons, and closes it when none is left or the
+// next cannot be clicked.
 class ModalVisits
 {
 public:
@@ -47,27 +81,42 @@ public:
 
     void visit(QWidget& modal)
     {
-        const bool firstVisit = std::find(seen_.begin(), seen_.end(), &modal) == seen_.end();
-        if (firstVisit) {
-            seen_.emplace_back(&modal);
+        auto visited = std::find_if(visits_.begin(), visits_.end(),
+                                    [&](const Visit& v) { return v.modal == &modal; });
+        if (visited == visits_.end()) {
             camera_.shoot(modal, modal.windowTitle());
+            visited = visits_.insert(visits_.end(), {&modal, plannedClicks(modal)});
         }
-        const auto confirms = modal.findChildren<QAbstractButton*>(
-            QRegularExpression(QStringLiteral("^sbtConfirma")));
+        std::deque<QPointer<QAbstractButton>>& clicks = visited->clicks;
+        const QPointer<QAbstractButton> next = clicks.empty() ? nullptr : clicks.front();
+        if (!clicks.empty())
+            clicks.pop_front();
         // Queued: what the click opens runs its own event loop, and the tour's
         // timer does not fire again until its handler has returned.
-        if (firstVisit && !confirms.isEmpty() && confirms.first()->isEnabled())
-            QMetaObject::invokeMethod(confirms.first(), &QAbstractButton::click,
-                                      Qt::QueuedConnection);
+        if (next && next->isEnabled())
+            QMetaObject::invokeMethod(next, &QAbstractButton::click, Qt::QueuedConnection);
         else
             QMetaObject::invokeMethod(&modal, &QWidget::close, Qt::QueuedConnection);
     }
 
 private:
+    struct Visit
+    {
+        // Guarded, so that a new dialog at a freed one's address counts as new.
+        QPointer<QWidget> modal;
+        std::deque<QPointer<QAbstractButton>> clicks;
+    };
+
     Camera& camera_;
-    // Guarded, so that a new dialog at a freed one's address counts as new.
-    std::vector<QPointer<QWidget>> seen_;
+    std::vector<Visit> visits_;
 };
+
+// The window that shows while a server call runs: the call's end, not the
+// tour, closes it.
+bool isBusyWindow(const QWidget& modal)
+{
+    return modal.objectName() == QLatin1String("frmAguarde");
+}
 
 // One picture the tour takes of a module window: the window as it is, or
 // one page of its main page control.
@@ -141,7 +190,8 @@ private:
     {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             idle_ = 0;
-            visits_.visit(*modal);
+            if (!isBusyWindow(*modal))
+                visits_.visit(*modal);
             return;
         }
         if (++idle_ < 3)

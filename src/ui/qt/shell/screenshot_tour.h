@@ -29,9 +29,10 @@ private:
 ClientSignIn signInOnCamera(const ClientOptions& options, ServerLauncher& launcher, Camera& camera);
 
 // Enters the module, confirms each modal screen it opens once after shooting
-// it and, when none is left open, shoots the module's windows: a window with
-// pages once per page the user can choose, picked by a click on its tab.
-// Then shoots the main window and closes it.
+// it (and what its detours open, such as the filter's list of requesting
+// branches) and, when none is left open, shoots the module's windows: a
+// window with pages once per page the user can choose, picked by a click on
+// its tab. Then shoots the main window and closes it.
 void tourModule(MainWindow& window, Camera& camera);
 
 } // namespace cmp::ui

@@ -1,5 +1,7 @@
 #include "ui/qt/shell/sign_in_dialog.h"
 
+#include "framework/ui/host_context.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -36,7 +38,7 @@ public:
 SignInDialog::SignInDialog(ServerStarter startServer, QWidget* parent)
     : QDialog(parent), startServer_(std::move(startServer)), server_(lineEdit("edtServidor", this)),
       operator_(lineEdit("edtOperador", this)), password_(lineEdit("edtSenha", this)),
-      branch_(new QComboBox(this)), error_(new QLabel(this))
+      branch_(new QComboBox(this)), error_(new QLabel(this)), fields_(new QFormLayout)
 {
     setObjectName(QStringLiteral("frmSignIn"));
     setWindowTitle(QStringLiteral("Entrar - Compras"));
@@ -51,11 +53,10 @@ SignInDialog::SignInDialog(ServerStarter startServer, QWidget* parent)
     error_->setWordWrap(true);
     error_->hide();
 
-    auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("&Servidor:"), server_);
-    fields->addRow(QStringLiteral("&Operador:"), operator_);
-    fields->addRow(QStringLiteral("S&enha:"), password_);
-    fields->addRow(QStringLiteral("&Filial:"), branch_);
+    fields_->addRow(QStringLiteral("&Servidor:"), server_);
+    fields_->addRow(QStringLiteral("&Operador:"), operator_);
+    fields_->addRow(QStringLiteral("S&enha:"), password_);
+    fields_->addRow(QStringLiteral("&Filial:"), branch_);
 
     auto* buttons = new QDialogButtonBox(this);
     submit_ = buttons->addButton(QStringLiteral("Entrar"), QDialogButtonBox::ActionRole);
@@ -66,7 +67,7 @@ SignInDialog::SignInDialog(ServerStarter startServer, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
+    layout->addLayout(fields_);
     layout->addWidget(error_);
     layout->addWidget(buttons);
     operator_->setFocus();
@@ -86,10 +87,33 @@ QString SignInDialog::processingBranch() const
 
 void SignInDialog::submit()
 {
-    if (session_)
+    if (passwordOnly_)
+        accept();
+    else if (session_)
         chooseBranch();
     else
         signIn();
+}
+
+std::optional<QString> SignInDialog::askPasswordAgain(const fw::PasswordPrompt& prompt,
+                                                      QWidget* parent)
+{
+    SignInDialog dialog({}, parent);
+    dialog.passwordOnly_ = true;
+    dialog.setWindowTitle(prompt.caption);
+    const QString server = fw::WebURL().isEmpty() || fw::WebPort() == 0
+                               ? fw::WebURL()
+                               : QStringLiteral("%1:%2").arg(fw::WebURL()).arg(fw::WebPort());
+    dialog.fill(server, prompt.operatorCode);
+    dialog.server_->setEnabled(false);
+    dialog.operator_->setEnabled(false);
+    dialog.fields_->setRowVisible(dialog.branch_, false);
+    dialog.setMinimumWidth(360); // the reason on one line
+    if (!prompt.label.isEmpty())
+        dialog.showError(prompt.label);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.password_->text();
 }
 
 void SignInDialog::signIn()

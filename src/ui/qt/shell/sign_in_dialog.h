@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/ui/ui_port.h"
 #include "ui/qt/shell/client_session.h"
 
 #include <QDialog>
@@ -8,6 +9,7 @@
 #include <optional>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,6 +38,13 @@ public:
     // Runs the step the dialog is on, as the default button does.
     void submit();
 
+    // The signed-in operator's password once more, after the server ended
+    // the session: the server and the operator shown and fixed, the prompt's
+    // label saying why, no branch step. The caller signs in with it; nothing
+    // when cancelled.
+    static std::optional<QString> askPasswordAgain(const fw::PasswordPrompt& prompt,
+                                                   QWidget* parent);
+
 private:
     void signIn();
     void chooseBranch();
@@ -48,8 +57,10 @@ private:
     QLineEdit* password_;
     QComboBox* branch_;
     QLabel* error_;
+    QFormLayout* fields_;
     QPushButton* submit_;
     std::optional<SignedIn> session_;
+    bool passwordOnly_ = false;
 };
 
 } // namespace cmp::ui

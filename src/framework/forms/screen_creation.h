@@ -3,10 +3,12 @@
 #include "framework/forms/form.h"
 #include "framework/ui/ui_port.h"
 
+#include <QScopeGuard>
+
 #include <memory>
 #include <utility>
 
-namespace cmp::module {
+namespace cmp::fw {
 
 // The hourglass of a creation routine: on from its entry until the routine
 // restores it, before a modal screen shows or after a modeless one did, and
@@ -14,7 +16,7 @@ namespace cmp::module {
 class BusyCursor
 {
 public:
-    BusyCursor() { fw::uiPort().setBusyCursor(true); }
+    BusyCursor() { uiPort().setBusyCursor(true); }
     ~BusyCursor() { restore(); }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
@@ -22,7 +24,7 @@ public:
     void restore()
     {
         if (std::exchange(on_, false))
-            fw::uiPort().setBusyCursor(false);
+            uiPort().setBusyCursor(false);
     }
 
 private:
@@ -45,18 +47,22 @@ public:
     explicit operator bool() const { return screen_ != nullptr; }
 
     // A new instance, its creation handler run, replacing any former one.
+    // A creation that fails leaves no instance behind, so the next call of
+    // the creation routine creates it again.
     template <class... Args> Screen& create(Args&&... args)
     {
         screen_ = std::make_unique<Screen>(std::forward<Args>(args)...);
         Screen& screen = *screen_;
-        screen.releaseRequested = [this](fw::Form&) { releaseLater(); };
+        screen.releaseRequested = [this](Form&) { releaseLater(); };
+        auto failed = qScopeGuard([this] { screen_.reset(); });
         screen.Create();
+        failed.dismiss();
         return screen;
     }
     void free() { screen_.reset(); }
     void releaseLater()
     {
-        fw::DeferUntilIdle([this, released = screen_.get()] {
+        DeferUntilIdle([this, released = screen_.get()] {
             if (screen_.get() == released)
                 free();
         });
@@ -74,7 +80,7 @@ template <class Screen, class... Args> int ShowNewModal(Args&&... args)
     Screen screen(std::forward<Args>(args)...);
     screen.Create();
     busy.restore();
-    return fw::uiPort().showModal(screen);
+    return uiPort().showModal(screen);
 }
 
-} // namespace cmp::module
+} // namespace cmp::fw

@@ -1,0 +1,149 @@
+#include "data/requisition_state.h"
+
+#include "data/requisition_records.h"
+#include "framework/data/field.h"
+#include "framework/net/check_result.h"
+#include "framework/ui/host_context.h"
+
+#include <algorithm>
+
+namespace cmp::data {
+
+const QStringList permissionKeys{
+    QStringLiteral("INCLUIR_DTENTREGA"),   QStringLiteral("EXCLUIR_DTENTREGA"),
+    QStringLiteral("INCLUIR_PRODUTO"),     QStringLiteral("ALTERAR_PRODUTO"),
+    QStringLiteral("EXCLUIR_PRODUTO"),     QStringLiteral("AUMENTAR_QUANTIDADE"),
+    QStringLiteral("DIMINUIR_QUANTIDADE"), QStringLiteral("EXCLUIR_SOLICITACAO")};
+
+bool hasRecords(const fw::ClientDataSet& dataSet)
+{
+    return dataSet.Active() && !dataSet.IsEmpty();
+}
+
+QString currentValue(const fw::ClientDataSet& dataSet, const QString& field)
+{
+    return hasRecords(dataSet) ? dataSet.FieldByName(field).AsString() : QString();
+}
+
+void DialogOrigins::setAll(bool fromMatrix)
+{
+    for (bool* flag : {&includeProducts, &insertDate, &deleteDate, &alterProduct, &excludeProducts,
+                       &automaticRegistration, &alterQuantity})
+        *flag = fromMatrix;
+}
+
+RequisitionState::RequisitionState()
+{
+    addCodedValueTexts(codedTexts_);
+    declareFilialSoli(cdsFilialSoli);
+    declareData(cdsData);
+    declareServSolicita(cdsServSolicita, codedTexts_);
+    declareSolicita(cdsSolicita);
+    declareJustSoli(cdsJustSoli);
+    declareItemSoli(cdsItemSoli, codedTexts_);
+    declareItemSoli(cdsItemSoliAux, codedTexts_);
+    declareItemNImportados(cdsItemNImportados);
+    declareDecisionProdutos(cdsDecisionProdutos);
+    declareMovoPSol(cdsMovoPSol);
+    declareAprovCmpGer(cdsAprovCmpGer);
+}
+
+RequisitionState::~RequisitionState() = default;
+
+std::vector<fw::ClientDataSet*> RequisitionState::recordSets()
+{
+    return {&cdsFilialSoli, &cdsData,        &cdsServSolicita,    &cdsSolicita,
+            &cdsJustSoli,   &cdsItemSoli,    &cdsItemNImportados, &cdsDecisionProdutos,
+            &cdsMovoPSol,   &cdsItemSoliAux, &cdsAprovCmpGer,     &cdsParaSupri,
+            &cdsParCmpSup,  &cdsParamFilial, &cdsParamGrProdGer,  &cdsPermissoes};
+}
+
+QString RequisitionState::branchFlag(const QString& field, int letters) const
+{
+    const fw::ClientDataSet& source = hasRecords(cdsFilialSoli) ? cdsFilialSoli : cdsParaSupri;
+    const fw::Field* flag = hasRecords(source) ? source.FindField(field) : nullptr;
+    const QString value = flag ? flag->AsString().trimmed() : QString();
+    return value.leftJustified(letters, no.front());
+}
+
+QString RequisitionState::requisition(const QString& field) const
+{
+    return currentValue(cdsServSolicita, field);
+}
+
+RequisitionKey RequisitionState::currentKey() const
+{
+    return {requisition(QStringLiteral("CDFILSOLI")), requisition(QStringLiteral("CDFILLANCA")),
+            requisition(QStringLiteral("NRSOLICMP"))};
+}
+
+void RequisitionState::copyBranchFlags()
+{
+    stIdPerAltSApr = branchFlag(QStringLiteral("IDPERALTSAPR"), 3);
+    stIdImpIncSolApr = branchFlag(QStringLiteral("IDIMPINCSOLAPR"));
+}
+
+bool RequisitionState::lockedAutomatic() const
+{
+    const QString launchType = requisition(QStringLiteral("IDTIPLAN"));
+    return (launchType == QLatin1String("A") || launchType == QLatin1String("C")) &&
+           branchFlag(QStringLiteral("IDBLOQALTSOLAUT")) == yes;
+}
+
+bool RequisitionState::lockedOtherOperator() const
+{
+    const QString author = requisition(QStringLiteral("CDOPERLANC"));
+    return branchFlag(QStringLiteral("IDUTLOPERSOL")) == yes && !author.trimmed().isEmpty() &&
+           author != fw::Operador();
+}
+
+void RequisitionState::derivePermissions()
+{
+    permissions_.clear();
+    for (cdsPermissoes.First(); !cdsPermissoes.Eof(); cdsPermissoes.Next()) {
+        const QString key =
+            cdsPermissoes.FieldByName(QStringLiteral("IDAUTLANCSOLI")).AsString().toUpper();
+        if (permissionKeys.contains(key))
+            permissions_.insert(key);
+    }
+}
+
+bool RequisitionState::hasItemPermission() const
+{
+    return std::any_of(permissionKeys.begin(), permissionKeys.end() - 1,
+                       [this](const QString& key) { return hasPermission(key); });
+}
+
+void RequisitionState::GetParamCmp(QString& branch, const QString& kind)
+{
+    std::vector<fw::RemoteValue> args{branch, kind};
+    const fw::RemoteValue parameters =
+        fw::CheckResultServ(netCompras.Call(QStringLiteral("GetParamCmp"), args));
+    branch = args.at(0).toString();
+    (kind == QLatin1String("CMP") ? cdsParCmpSup : cdsParaSupri).SetData(parameters.toPacket());
+}
+
+void RequisitionState::clear()
+{
+    for (fw::ClientDataSet* dataSet : recordSets())
+        dataSet->Close();
+    cdsItemSoliAux.Tag = 0;
+    for (QStringList* list : {&stlDtEntrega, &stlProdutos, &stlProdutosTot})
+        list->clear();
+    for (QString* text : {&stUtiliza_Prod, &stUtiliza_Data, &stNmProduto, &stQtde, &stIdPerAltSApr,
+                          &stIdImpIncSolApr})
+        text->clear();
+    chKeyNum = QChar();
+    origins.setAll(false);
+    buyerShown = destinationShown = true;
+    managerApproval = parametersRefreshPending = false;
+    permissions_.clear();
+}
+
+void RequisitionState::detachHandlers()
+{
+    for (fw::ClientDataSet* dataSet : recordSets())
+        dataSet->DetachEvents();
+}
+
+} // namespace cmp::data

@@ -1,0 +1,191 @@
+#pragma once
+
+#include "framework/core/messages.h"
+#include "framework/core/named.h"
+#include "framework/data/client_dataset.h"
+#include "framework/net/net_connection.h"
+
+#include <QChar>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace cmp::data {
+
+// Parameter flags hold one letter.
+inline const QString yes = QStringLiteral("S");
+inline const QString no = QStringLiteral("N");
+
+// Open and holding at least one record: there is a current record to read.
+bool hasRecords(const fw::ClientDataSet& dataSet);
+// A field of the current record; empty when there is none.
+QString currentValue(const fw::ClientDataSet& dataSet, const QString& field);
+
+// A requisition as the server calls address it, in their order.
+struct RequisitionKey
+{
+    QString CDFILSOLI;
+    QString CDFILLANCA;
+    QString NRSOLICMP;
+    friend bool operator==(const RequisitionKey&, const RequisitionKey&) = default;
+};
+
+// How one screen opens another. The module registers the routines, so no
+// screen includes another screen's header.
+struct ScreenRoutines
+{
+    // Opens the requisition filter modally, creating it the first time.
+    std::function<void()> CriaFiltroSolicita;
+    // The filter's confirmation run again with the criteria it shows, staying
+    // on the requesting branch given while it is still listed. Does nothing
+    // before the filter exists.
+    std::function<void(const QString& branch)> confirmFilterAgain;
+    // Frees the dialogs kept hidden between uses; the requisition screen
+    // does it when it closes.
+    std::function<void()> freeKeptDialogs;
+};
+
+// Which screen opened each item dialog: true for the requisition matrix,
+// false for the aggregated screen, which clears the flag before it opens
+// the same dialog.
+struct DialogOrigins
+{
+    bool includeProducts = false;
+    bool insertDate = false;
+    bool deleteDate = false;
+    bool alterProduct = false;
+    bool excludeProducts = false;
+    bool automaticRegistration = false;
+    bool alterQuantity = false;
+
+    void setAll(bool fromMatrix);
+};
+
+// The permissions an operator may hold over locked automatic requisitions;
+// all but the last are over their items.
+extern const QStringList permissionKeys;
+
+// What the requisition screen, the requisition filter, the item dialogs and
+// the aggregated screens share: the connections, the current requisition's
+// record sets, the matrix's working values, the locks and the permissions.
+// The module owns one while it is loaded and hands it to each screen; the
+// requisition screen's close clears it.
+class RequisitionState
+{
+public:
+    RequisitionState();
+    ~RequisitionState();
+    RequisitionState(const RequisitionState&) = delete;
+    RequisitionState& operator=(const RequisitionState&) = delete;
+
+    // The module's server, and the purchasing server shared with other modules.
+    fw::TNetConnection netLancaSoliCmp{QStringLiteral("Cmp03100.rdmLancaSoliCmp")};
+    fw::TNetConnection netCompras{QStringLiteral("Cmp.rdmCompras")};
+
+    // The requesting branches and the requisitions of the current one, as
+    // the filter loaded them, with the launch date the wizard proposes.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsFilialSoli);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsData);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsServSolicita);
+    // The current requisition: header, justification, items, the items the
+    // integration did not import, the matrix source and the alteration log.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsSolicita);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsJustSoli);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsItemSoli);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsItemNImportados);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsDecisionProdutos);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsMovoPSol);
+    // The items as the approved-items check read them; its Tag is the
+    // approved-items mark (0 none, 99 present).
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsItemSoliAux);
+    // The manager-approval rows a save returns.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsAprovCmpGer);
+    // Parameters: of the purchase center (supply, purchasing), of the
+    // requesting branch and its product groups, and the operator's permissions.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsParaSupri);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsParCmpSup);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsParamFilial);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsParamGrProdGer);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsPermissoes);
+
+    // Working lists of the quantity matrix: delivery dates, one entry per
+    // cell, one per product row. Emptied when the requisition screen closes.
+    QStringList stlDtEntrega;
+    QStringList stlProdutos;
+    QStringList stlProdutosTot;
+    // The matrix cell the user acted on, for the item dialogs.
+    QString stUtiliza_Prod;
+    QString stUtiliza_Data;
+    QString stNmProduto;
+    QString stQtde;
+    // The key typed on a matrix cell; null when none.
+    QChar chKeyNum;
+    // The requesting branch's IDPERALTSAPR and IDIMPINCSOLAPR, as the matrix
+    // and the item dialogs read them (copyBranchFlags).
+    QString stIdPerAltSApr;
+    QString stIdImpIncSolApr;
+
+    DialogOrigins origins;
+    ScreenRoutines screens;
+
+    // Whether the buyer and the destination of a requisition are shown: the
+    // filter decides it from the center's parameters, each requesting branch
+    // from its own.
+    bool buyerShown = true;
+    bool destinationShown = true;
+    // A product group of the branch needs a manager's approval of its items.
+    bool managerApproval = false;
+    // Set each time the filter runs; the previous-purchase check reads and
+    // clears it.
+    bool parametersRefreshPending = false;
+
+    // A flag of the current requesting branch, one letter per position
+    // asked; a letter missing reads "N". With no branch listed, the purchase
+    // center's supply parameters, which its branches share, stand for it.
+    QString branchFlag(const QString& field, int letters = 1) const;
+    // A field of the current requisition of the list; empty when none.
+    QString requisition(const QString& field) const;
+    RequisitionKey currentKey() const;
+    // Copies the branch flags the matrix and the item dialogs read into
+    // stIdPerAltSApr and stIdImpIncSolApr.
+    void copyBranchFlags();
+
+    // The automatic lock: an automatic or consolidated requisition of a
+    // branch that locks them. The other-operator lock: a requisition entered
+    // by someone else where only its author may change it. Both follow the
+    // current requisition and branch.
+    bool lockedAutomatic() const;
+    bool lockedOtherOperator() const;
+    bool locked() const { return lockedAutomatic() || lockedOtherOperator(); }
+    bool hasApprovedItems() const { return cdsItemSoliAux.Tag == 99; }
+
+    // The permissions held, from cdsPermissoes; none where the center does
+    // not lock automatic requisitions.
+    void derivePermissions();
+    void clearPermissions() { permissions_.clear(); }
+    bool hasPermission(const QString& key) const { return permissions_.contains(key); }
+    bool hasItemPermission() const;
+
+    // The purchasing parameters of a branch: kind "CMP" into cdsParCmpSup,
+    // "SUP" into cdsParaSupri. The server may answer with another branch code.
+    void GetParamCmp(QString& branch, const QString& kind);
+
+    // Back to the state of a module just loaded, as the requisition screen
+    // leaves it on closing; the connections stay as they are.
+    void clear();
+    // Drops the event handlers of every record set: the screen that handled
+    // them is going away.
+    void detachHandlers();
+
+private:
+    std::vector<fw::ClientDataSet*> recordSets();
+
+    // The texts of the coded values that the record sets show.
+    fw::TMessages codedTexts_;
+    QSet<QString> permissions_;
+};
+
+} // namespace cmp::data
