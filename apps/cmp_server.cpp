@@ -43,9 +43,10 @@ const QCommandLineOption maxConnectionsOption("max-connections", "Connections op
 const QCommandLineOption perAddressOption("max-connections-per-address",
                                           "Connections open at once from one client address.",
                                           "count", "256");
-const QCommandLineOption trustedProxyOption(
-    "trusted-proxy", "Reverse proxy whose X-Forwarded-For names the client (repeatable).",
-    "address");
+const QCommandLineOption
+    trustedProxyOption("trusted-proxy",
+                       "Reverse proxy whose X-Forwarded-For names the client (repeatable).",
+                       "address");
 const QCommandLineOption
     stopGraceOption("stop-grace",
                     "Seconds the calls under way get to finish when the server is stopped.",
@@ -95,8 +96,8 @@ int main(int argc, char* argv[])
     parser.addOptions(databaseOptions());
     parser.addOptions({listenOption, portOption, certOption, keyOption, secretOption,
                        tokenHoursOption, threadsOption, maxBodyOption, headerTimeoutOption,
-                       readTimeoutOption, maxConnectionsOption, perAddressOption, trustedProxyOption,
-                       stopGraceOption});
+                       readTimeoutOption, maxConnectionsOption, perAddressOption,
+                       trustedProxyOption, stopGraceOption});
     parser.process(app);
 
     try {

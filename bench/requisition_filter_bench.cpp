@@ -55,7 +55,8 @@ QSqlQuery run(QSqlDatabase db, const QString& sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
+        throw std::runtime_error(
+            (sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
     return query;
 }
 
@@ -101,8 +102,9 @@ bool holdsGeneratedData(const server::DatabaseConfig& config)
 
 server::DatabaseConfig sqliteData()
 {
-    const QString path =
-        QStringLiteral("%1/requisition_filter_%2.sqlite").arg(executableFolder()).arg(requisitionCount);
+    const QString path = QStringLiteral("%1/requisition_filter_%2.sqlite")
+                             .arg(executableFolder())
+                             .arg(requisitionCount);
     const server::DatabaseConfig config = server::DatabaseConfig::sqlite(path);
     if (QFile::exists(path) && holdsGeneratedData(config))
         return config;
@@ -118,7 +120,9 @@ server::DatabaseConfig sqliteData()
 
 bool postgresSchemaExists(QSqlDatabase db, const QString& schema)
 {
-    return scalar(db, QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname = '%1'").arg(schema))
+    return scalar(
+               db,
+               QStringLiteral("SELECT COUNT(*) FROM pg_namespace WHERE nspname = '%1'").arg(schema))
                .toInt() > 0;
 }
 
@@ -174,9 +178,9 @@ std::optional<server::DatabaseConfig> dataOf(Backend backend)
 // of requisitions, any buyer, destination, delivery date, manager, approval.
 Args monthCriteria()
 {
-    return {monthStart,   monthEnd,      restricting,   QString(),     noRestriction,
-            QString(),    noRestriction, RemoteValue(), RemoteValue(), noRestriction,
-            QString(),    noRestriction, noRestriction};
+    return {monthStart, monthEnd,      restricting,   QString(),     noRestriction,
+            QString(),  noRestriction, RemoteValue(), RemoteValue(), noRestriction,
+            QString(),  noRestriction, noRestriction};
 }
 
 Args withCriteria(Args before)
@@ -219,13 +223,15 @@ public:
     fw::RemoteReply filterBranch()
     {
         const Args branchOnly{QString(), restricting, QStringLiteral("_%1_").arg(branch_)};
-        const fw::RemoteReply branches = call(QStringLiteral("GetFilialSoli"), withCriteria(branchOnly));
+        const fw::RemoteReply branches =
+            call(QStringLiteral("GetFilialSoli"), withCriteria(branchOnly));
         if (!branches.ok)
             return branches;
         if (const QString refusal = branches.result.at(2).toString(); !refusal.isEmpty())
             return fw::RemoteReply::failure(refusal);
         if (branches.result.at(0).toPacket().rows.size() != 1)
-            return fw::RemoteReply::failure(QStringLiteral("GetFilialSoli did not list the branch"));
+            return fw::RemoteReply::failure(
+                QStringLiteral("GetFilialSoli did not list the branch"));
         return call(QStringLiteral("GetServSolicita"), withCriteria({branch_}));
     }
 
@@ -241,7 +247,8 @@ public:
         const int number = rows.fieldIndex(QStringLiteral("NRSOLICMP"));
         std::vector<Key> keys;
         for (const fw::PacketRow& row : rows.rows)
-            keys.push_back({row.values[size_t(branch)].toString(), row.values[size_t(launching)].toString(),
+            keys.push_back({row.values[size_t(branch)].toString(),
+                            row.values[size_t(launching)].toString(),
                             row.values[size_t(number)].toString()});
         return keys;
     }
@@ -294,20 +301,23 @@ bool fail(benchmark::State& state, const QString& error)
 
 // Runs `measure` on the backend's data, the keys it lists already read once
 // (which also brings the pages the calls read into the caches).
-template <class Measure> void measureOn(benchmark::State& state, const server::DatabaseConfig& config,
-                                        Backend backend, Measure measure)
+template <class Measure>
+void measureOn(benchmark::State& state, const server::DatabaseConfig& config, Backend backend,
+               Measure measure)
 {
     FilterSubject subject(config);
     const std::vector<Key> keys = subject.filteredKeys();
     const double seconds = measure(subject, keys);
-    state.SetLabel(QStringLiteral("%1, branch %2").arg(config.kindName(), subject.branch()).toStdString());
+    state.SetLabel(
+        QStringLiteral("%1, branch %2").arg(config.kindName(), subject.branch()).toStdString());
     state.counters["requisitions"] = double(keys.size());
     const auto baseline = baselineSeconds().find(backend);
     if (baseline != baselineSeconds().end() && baseline->second > 0)
         state.counters["vs_baseline"] = seconds / baseline->second;
 }
 
-template <class Measure> void onGeneratedData(benchmark::State& state, Backend backend, Measure measure)
+template <class Measure>
+void onGeneratedData(benchmark::State& state, Backend backend, Measure measure)
 {
     try {
         if (const std::optional<server::DatabaseConfig> config = dataOf(backend))
@@ -321,8 +331,8 @@ template <class Measure> void onGeneratedData(benchmark::State& state, Backend b
 }
 
 // The SOLICITA columns of the filter's list.
-const QStringList keyReadColumns{"CDFILSOLI",  "NRSOLICMP",  "CDFILLANCA", "DTSOLCMP",
-                                 "CDOPERADOR", "CDDESTSOLI", "IDTIPLAN",   "IDSOLEXTRA",
+const QStringList keyReadColumns{"CDFILSOLI",  "NRSOLICMP",  "CDFILLANCA",  "DTSOLCMP",
+                                 "CDOPERADOR", "CDDESTSOLI", "IDTIPLAN",    "IDSOLEXTRA",
                                  "IDBAIXASOL", "CDOPERLANC", "IDIMPSOLSAC", "NRNECECMPSOL"};
 
 bool readByKey(benchmark::State& state, QSqlQuery& query, const std::vector<Key>& keys)
@@ -346,9 +356,10 @@ void readRowsByKey(benchmark::State& state, Backend backend)
     onGeneratedData(state, backend, [&](FilterSubject& subject, const std::vector<Key>& keys) {
         QSqlQuery query(subject.connection());
         query.setForwardOnly(true);
-        if (!query.prepare(QStringLiteral("SELECT %1 FROM SOLICITA "
-                                          "WHERE CDFILSOLI = ? AND CDFILLANCA = ? AND NRSOLICMP = ?")
-                               .arg(keyReadColumns.join(u", ")))) {
+        if (!query.prepare(
+                QStringLiteral("SELECT %1 FROM SOLICITA "
+                               "WHERE CDFILSOLI = ? AND CDFILLANCA = ? AND NRSOLICMP = ?")
+                    .arg(keyReadColumns.join(u", ")))) {
             fail(state, query.lastError().text());
             return 0.0;
         }

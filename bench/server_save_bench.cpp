@@ -43,7 +43,9 @@ fw::DataPacket largeItemPacket(const RequisitionKey& key)
     items.reserve(itemCount);
     for (int i = 0; i < itemCount; ++i)
         items.push_back({QString::number(1 + i / deliveryDays).rightJustified(10, u'0'),
-                         requisitionDate.addDays(6 + i % deliveryDays), 1.0 + i % 7, {}});
+                         requisitionDate.addDays(6 + i % deliveryDays),
+                         1.0 + i % 7,
+                         {}});
     return test::itemPacket(key, items);
 }
 
@@ -54,7 +56,8 @@ void execute(QSqlDatabase db, const QString& sql, const QVariantList& values = {
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
+        throw std::runtime_error(
+            (sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
 }
 
 using bench::postgresConfig;
@@ -79,7 +82,8 @@ public:
     {
         {
             QSqlQuery drop(QSqlDatabase::database(name_));
-            drop.exec(QStringLiteral("SET client_min_messages TO WARNING")); // not a notice per table
+            drop.exec(
+                QStringLiteral("SET client_min_messages TO WARNING")); // not a notice per table
             drop.exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(name_));
         }
         QSqlDatabase::removeDatabase(name_);
@@ -102,7 +106,8 @@ public:
     explicit BenchStore(Backend backend)
     {
         if (backend == Backend::SQLite) {
-            config_ = server::DatabaseConfig::sqlite(folder_.filePath(QStringLiteral("cmp.sqlite")));
+            config_ =
+                server::DatabaseConfig::sqlite(folder_.filePath(QStringLiteral("cmp.sqlite")));
         } else if ((config_ = postgresConfig())) {
             schema_.emplace(*config_);
             config_->schema = schema_->name();
@@ -126,7 +131,8 @@ void skipUnconfigured(benchmark::State& state)
 void removeItems(QSqlDatabase db, const RequisitionKey& key)
 {
     execute(db,
-            QStringLiteral("DELETE FROM ITEMSOLI WHERE CDFILSOLI = ? AND CDFILLAN = ? AND NRSOLICMP = ?"),
+            QStringLiteral(
+                "DELETE FROM ITEMSOLI WHERE CDFILSOLI = ? AND CDFILLAN = ? AND NRSOLICMP = ?"),
             {key.cdFilSoli, key.cdFilLanca, key.nrSoliCmp});
 }
 
@@ -163,8 +169,7 @@ void reportRatio(benchmark::State& state, Backend backend, double seconds)
 
 // Times `work` alone and runs `reset` after it untimed; stops at the first
 // failure, which `work` reports with SkipWithError. Seconds per iteration.
-template <class Work, class Reset>
-double timeEach(benchmark::State& state, Work work, Reset reset)
+template <class Work, class Reset> double timeEach(benchmark::State& state, Work work, Reset reset)
 {
     double total = 0;
     for (auto _ : state) {
@@ -222,7 +227,8 @@ bool insertBare(benchmark::State& state, QSqlDatabase& db, const fw::DataPacket&
 }
 
 // Runs `measure` on a migrated database holding the requisition's header.
-template <class Measure> void onSavedRequisition(benchmark::State& state, Backend backend, Measure measure)
+template <class Measure>
+void onSavedRequisition(benchmark::State& state, Backend backend, Measure measure)
 {
     const BenchStore store(backend);
     if (!store.config()) {

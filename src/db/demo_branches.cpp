@@ -25,7 +25,8 @@ std::vector<DemoBranch> companyBranches()
 {
     const QStringList kitchen{QStringLiteral("001 Cozinha"), QStringLiteral("002 Estoque Seco"),
                               QStringLiteral("003 Câmara Fria")};
-    const QStringList restaurant{QStringLiteral("001 Cozinha"), QStringLiteral("004 Refeitório Diretoria")};
+    const QStringList restaurant{QStringLiteral("001 Cozinha"),
+                                 QStringLiteral("004 Refeitório Diretoria")};
     std::vector<DemoBranch> branches{
         branch("0001", "Central de Compras Campinas", "", "SSNSS", "SNS", kitchen),
         branch("0002", "Central de Compras Rio", "", "NNSNS", "NNN", kitchen),
@@ -55,16 +56,19 @@ std::vector<DemoBranch> schoolMealBranches()
         branch("0050", "Central Merenda Escolar", "0001", "SNNNS", "NNN",
                {QStringLiteral("001 Cozinha Escolar"), QStringLiteral("002 Despensa")})};
     const char* schools[] = {
-        "EMEF Monteiro Lobato",   "EMEF Cecília Meireles",   "EMEF Carlos Drummond",  "EMEI Vinicius de Moraes",
-        "EMEF Machado de Assis",  "EMEI Ruth Rocha",         "EMEF Anita Malfatti",   "EMEF Santos Dumont",
-        "EMEI Tarsila do Amaral", "EMEF Paulo Freire",       "EMEF Darcy Ribeiro",    "EMEI Ziraldo",
-        "EMEF Rachel de Queiroz", "EMEF Cora Coralina",      "EMEI Mário Quintana",   "EMEF Oswaldo Cruz",
-        "EMEF Chico Mendes",      "EMEI Clarice Lispector",  "EMEF Anísio Teixeira",  "EMEF Zumbi dos Palmares",
-        "EMEI Sítio do Picapau",  "EMEF Candido Portinari",  "EMEF Villa-Lobos",      "EMEI Castro Alves",
+        "EMEF Monteiro Lobato",    "EMEF Cecília Meireles",   "EMEF Carlos Drummond",
+        "EMEI Vinicius de Moraes", "EMEF Machado de Assis",   "EMEI Ruth Rocha",
+        "EMEF Anita Malfatti",     "EMEF Santos Dumont",      "EMEI Tarsila do Amaral",
+        "EMEF Paulo Freire",       "EMEF Darcy Ribeiro",      "EMEI Ziraldo",
+        "EMEF Rachel de Queiroz",  "EMEF Cora Coralina",      "EMEI Mário Quintana",
+        "EMEF Oswaldo Cruz",       "EMEF Chico Mendes",       "EMEI Clarice Lispector",
+        "EMEF Anísio Teixeira",    "EMEF Zumbi dos Palmares", "EMEI Sítio do Picapau",
+        "EMEF Candido Portinari",  "EMEF Villa-Lobos",        "EMEI Castro Alves",
     };
     int number = 100;
     for (const char* school : schools) {
-        DemoBranch unit = branch("", school, "0001", "NNNNS", "NNN", {QStringLiteral("001 Cozinha Escolar")});
+        DemoBranch unit =
+            branch("", school, "0001", "NNNNS", "NNN", {QStringLiteral("001 Cozinha Escolar")});
         unit.code = QString::number(++number).rightJustified(4, u'0');
         unit.function = QStringLiteral("E");
         unit.mealCentral = mealCentral;

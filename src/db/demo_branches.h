@@ -13,15 +13,16 @@ struct DemoBranch
 {
     QString code;
     QString name;
-    QString region;          // empty: no region
-    QString function;        // IDFUNCAOFILI: "C" central, "R" restaurant, "O" run by the logistics operator, "E" school
-    QString purchaseCenter;  // empty for a purchase center itself
-    QString mealCentral;     // the school-meal central a unit belongs to
+    QString region;         // empty: no region
+    QString function;       // IDFUNCAOFILI: "C" central, "R" restaurant, "O" run by the logistics
+                            // operator, "E" school
+    QString purchaseCenter; // empty for a purchase center itself
+    QString mealCentral;    // the school-meal central a unit belongs to
     bool rescinded = false;
     // PARCMPSUP letters IDUTPRODPREF, IDUTAPROVSOL, IDUTLOPERSOL,
     // IDIMPINCSOLAPR, IDALTVRCMPANT; empty: the branch has no PARCMPSUP row.
     QString purchasing;
-    QString idPerAltSApr;    // empty: NULL, read as "NNN"
+    QString idPerAltSApr;         // empty: NULL, read as "NNN"
     bool integration = false;     // IDUTILIZAINTSAC
     bool managerApproval = false; // meat items need a manager's approval
     QStringList destinations;     // "code name"

@@ -31,15 +31,17 @@ QString letter(const QString& letters, int index)
 void insertBranches(QSqlDatabase& db)
 {
     RowInserter filial(db, QStringLiteral("FILIAL"),
-                       {"CDFILIAL", "NMFILIAL", "IDCNTRRESC", "CDREGIAO", "IDFUNCAOFILI", "CDFILCENTCMP",
-                        "IDFILCENTPME", "CDFILCENTPME"});
+                       {"CDFILIAL", "NMFILIAL", "IDCNTRRESC", "CDREGIAO", "IDFUNCAOFILI",
+                        "CDFILCENTCMP", "IDFILCENTPME", "CDFILCENTPME"});
     RowInserter address(db, QStringLiteral("ENDEFILI"),
                         {"CDFILIAL", "IDTPENDEFILI", "DSEMAILFILI", "DSSMTPEMAILF"});
     for (const DemoBranch& b : demoBranches()) {
         filial.add({b.code, b.name, flag(b.rescinded), textOrNull(b.region), b.function,
-                    textOrNull(b.purchaseCenter), flag(b.code == demoMealCentral()), textOrNull(b.mealCentral)});
+                    textOrNull(b.purchaseCenter), flag(b.code == demoMealCentral()),
+                    textOrNull(b.mealCentral)});
         if (b.mealCentral.isEmpty()) // the schools have no mailbox of their own
-            address.add({b.code, QStringLiteral("P"), QStringLiteral("compras.%1@exemplo.com.br").arg(b.code),
+            address.add({b.code, QStringLiteral("P"),
+                         QStringLiteral("compras.%1@exemplo.com.br").arg(b.code),
                          QStringLiteral("smtp.exemplo.com.br")});
     }
     filial.flush();
@@ -52,8 +54,8 @@ void insertSupplyParameters(QSqlDatabase& db)
 {
     RowInserter parasupri(db, QStringLiteral("PARASUPRI"),
                           {"CDFILIAL", "IDJUSSOLEXT", "IDAUDALTSOL", "IDULTIDTULTI", "IDULTCOMPSOL",
-                           "IDULTDESTSOL", "IDUTQTDEVOLU", "IDBAIXSOLDFS", "IDBLOQALTSOLAUT", "IDEXIGAPRGERCMP",
-                           "IDRESTRFILIOPER"});
+                           "IDULTDESTSOL", "IDUTQTDEVOLU", "IDBAIXSOLDFS", "IDBLOQALTSOLAUT",
+                           "IDEXIGAPRGERCMP", "IDRESTRFILIOPER"});
     const struct
     {
         const char* center;
@@ -71,27 +73,31 @@ void insertSupplyParameters(QSqlDatabase& db)
 void insertBranchParameters(QSqlDatabase& db)
 {
     RowInserter parcmpsup(db, QStringLiteral("PARCMPSUP"),
-                          {"CDFILIAL", "IDUTPRODPREF", "IDUTAPROVSOL", "IDUTLOPERSOL", "IDPERALTSAPR",
-                           "IDIMPINCSOLAPR", "IDALTVRCMPANT"});
-    RowInserter parafili(db, QStringLiteral("PARAFILI"), {"CDFILIAL", "IDUTILIZAINTSAC", "IDPERMALTAPR"});
+                          {"CDFILIAL", "IDUTPRODPREF", "IDUTAPROVSOL", "IDUTLOPERSOL",
+                           "IDPERALTSAPR", "IDIMPINCSOLAPR", "IDALTVRCMPANT"});
+    RowInserter parafili(db, QStringLiteral("PARAFILI"),
+                         {"CDFILIAL", "IDUTILIZAINTSAC", "IDPERMALTAPR"});
     RowInserter pargrprodger(db, QStringLiteral("PARGRPRODGER"),
-                             {"CDFILIAL", "CDGRUPPROD", "CDSUBGRPROD", "IDUTAPROVSOL", "IDULTDESTSOL",
-                              "IDEXIGAPRGERCMP", "IDAPROVITMSOLGR", "IDUTLPRARVOLCMP", "CDGRUPPRODOL",
-                              "CDSUBGRARVOR"});
+                             {"CDFILIAL", "CDGRUPPROD", "CDSUBGRPROD", "IDUTAPROVSOL",
+                              "IDULTDESTSOL", "IDEXIGAPRGERCMP", "IDAPROVITMSOLGR",
+                              "IDUTLPRARVOLCMP", "CDGRUPPRODOL", "CDSUBGRARVOR"});
     // Not a null text: that would be stored as NULL.
     const QString wholeGroup = QString(QLatin1String(""));
     for (const DemoBranch& b : demoBranches()) {
         if (!b.purchasing.isEmpty())
-            parcmpsup.add({b.code, letter(b.purchasing, 0), letter(b.purchasing, 1), letter(b.purchasing, 2),
-                           textOrNull(b.idPerAltSApr), letter(b.purchasing, 3), letter(b.purchasing, 4)});
-        parafili.add({b.code, flag(b.integration), flag(b.code == QLatin1String("0001") || b.code == QLatin1String("0005"))});
+            parcmpsup.add({b.code, letter(b.purchasing, 0), letter(b.purchasing, 1),
+                           letter(b.purchasing, 2), textOrNull(b.idPerAltSApr),
+                           letter(b.purchasing, 3), letter(b.purchasing, 4)});
+        parafili.add({b.code, flag(b.integration),
+                      flag(b.code == QLatin1String("0001") || b.code == QLatin1String("0005"))});
         // Meat needs a manager's approval by destination; elsewhere the
         // group only asks for it, without approval per item.
         if (b.managerApproval)
-            pargrprodger.add({b.code, QStringLiteral("02"), wholeGroup, "S", "S", "S", "S", "N", QVariant(), QVariant()});
-        if (b.code == QLatin1String("0001"))
-            pargrprodger.add({b.code, QStringLiteral("04"), QStringLiteral("0401"), "S", "N", "N", "S", "N",
+            pargrprodger.add({b.code, QStringLiteral("02"), wholeGroup, "S", "S", "S", "S", "N",
                               QVariant(), QVariant()});
+        if (b.code == QLatin1String("0001"))
+            pargrprodger.add({b.code, QStringLiteral("04"), QStringLiteral("0401"), "S", "N", "N",
+                              "S", "N", QVariant(), QVariant()});
         if (b.function == QLatin1String("O"))
             pargrprodger.add({b.code, QStringLiteral("01"), wholeGroup, "N", "N", "N", "N", "S",
                               QStringLiteral("01"), QStringLiteral("0101")});
@@ -115,7 +121,8 @@ void insertBranchGroups(QSqlDatabase& db)
 {
     RowInserter grupfili(db, QStringLiteral("GRUPFILI"), {"CDGRUPFILI", "NMGRUPFILI"});
     RowInserter members(db, QStringLiteral("FILIGRUPFIL"), {"CDGRUPFILI", "CDFILIAL"});
-    RowInserter destinations(db, QStringLiteral("DESTGRUPFILI"), {"CDGRUPFILI", "CDDESTSOLI", "NMDESTSOLI"});
+    RowInserter destinations(db, QStringLiteral("DESTGRUPFILI"),
+                             {"CDGRUPFILI", "CDDESTSOLI", "NMDESTSOLI"});
     const QString schools = QStringLiteral("0000000001");
     const QString industry = QStringLiteral("0000000002");
     const QString hospitals = QStringLiteral("0000000003");
@@ -142,25 +149,28 @@ void insertBranchGroups(QSqlDatabase& db)
 QVariantList productValues(const DemoProduct& p)
 {
     const bool leaf = p.level == 4;
-    return {p.cdProduto,
-            p.cdArvProd,
-            p.nmProduto,
-            QString::number(p.level),
-            textOrNull(p.sgUnidade),
-            textOrNull(p.cdProdEsto),
-            leaf ? QVariant(p.vrFatoConv) : QVariant(),
-            p.commissioned ? QVariant(QStringLiteral("S")) : QVariant(),
-            flag(p.active),
-            p.cdGrupProd,
-            textOrNull(p.cdSubGrProd),
-            leaf ? QVariant(QStringLiteral("%1, unidade de compra %2.").arg(p.nmProduto, p.sgUnidade)) : QVariant()};
+    return {
+        p.cdProduto,
+        p.cdArvProd,
+        p.nmProduto,
+        QString::number(p.level),
+        textOrNull(p.sgUnidade),
+        textOrNull(p.cdProdEsto),
+        leaf ? QVariant(p.vrFatoConv) : QVariant(),
+        p.commissioned ? QVariant(QStringLiteral("S")) : QVariant(),
+        flag(p.active),
+        p.cdGrupProd,
+        textOrNull(p.cdSubGrProd),
+        leaf ? QVariant(QStringLiteral("%1, unidade de compra %2.").arg(p.nmProduto, p.sgUnidade))
+             : QVariant()};
 }
 
 void insertProductTree(QSqlDatabase& db)
 {
     RowInserter produto(db, QStringLiteral("PRODUTO"),
-                        {"CDPRODUTO", "CDARVPROD", "NMPRODUTO", "CDNVPRODUTO", "SGUNIDADE", "CDPRODESTO",
-                         "VRFATOCONV", "IDPRODCOMISS", "IDPRODATIVPR", "CDGRUPPROD", "CDSUBGRPROD", "DSCOMPLNOME"});
+                        {"CDPRODUTO", "CDARVPROD", "NMPRODUTO", "CDNVPRODUTO", "SGUNIDADE",
+                         "CDPRODESTO", "VRFATOCONV", "IDPRODCOMISS", "IDPRODATIVPR", "CDGRUPPROD",
+                         "CDSUBGRPROD", "DSCOMPLNOME"});
     for (const DemoProduct& p : demoProductTree())
         produto.add(productValues(p));
     produto.flush();
@@ -172,7 +182,8 @@ void insertProductMarks(QSqlDatabase& db)
 {
     RowInserter prodfili(db, QStringLiteral("PRODFILI"), {"CDFILIAL", "CDPRODUTO", "IDPRODATIV"});
     RowInserter prodintdos(db, QStringLiteral("PRODINTDOS"), {"CDPRODUTO"});
-    RowInserter prodarvol(db, QStringLiteral("PRODARVOL"), {"CDGRUPPRODOL", "CDSUBGRARVOR", "CDPRODUTO"});
+    RowInserter prodarvol(db, QStringLiteral("PRODARVOL"),
+                          {"CDGRUPPRODOL", "CDSUBGRARVOR", "CDPRODUTO"});
     int leafIndex = 0;
     for (const DemoProduct& p : demoProductTree()) {
         if (p.level != 4)
@@ -198,17 +209,19 @@ void exec(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw fw::SqlError(QStringLiteral("%1: %2").arg(sql.left(60), query.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("%1: %2").arg(sql.left(60), query.lastError().text()).toStdString());
 }
 
 void insertGeneralParameters(QSqlDatabase& db)
 {
     exec(db, QStringLiteral("INSERT INTO PARAMGERAL (NRPARAMGERAL, IDCACHPRODFI) VALUES (1, 'S')"));
     RowInserter justsoli(db, QStringLiteral("JUSTSOLI"), {"CDJUSTSOL", "DSJUSTSOL"});
-    const char* reasons[] = {"Aumento do número de refeições", "Evento especial",
-                             "Cardápio alterado pela nutricionista", "Erro de digitação na quantidade",
-                             "Falta do produto no fornecedor", "Reposição de estoque",
-                             "Produto substituído por similar", "Redução do consumo"};
+    const char* reasons[] = {
+        "Aumento do número de refeições",       "Evento especial",
+        "Cardápio alterado pela nutricionista", "Erro de digitação na quantidade",
+        "Falta do produto no fornecedor",       "Reposição de estoque",
+        "Produto substituído por similar",      "Redução do consumo"};
     int code = 0;
     for (const char* reason : reasons)
         justsoli.add({QString::number(++code).rightJustified(3, u'0'), QString::fromUtf8(reason)});
@@ -219,9 +232,11 @@ void refuseFilledDatabase(QSqlDatabase& db)
 {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM PRODUTO")) || !query.next())
-        throw fw::SqlError(QStringLiteral("PRODUTO: %1").arg(query.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("PRODUTO: %1").arg(query.lastError().text()).toStdString());
     if (query.value(0).toInt() > 0)
-        throw std::runtime_error("O banco já tem produtos: os dados de demonstração só entram num banco vazio.");
+        throw std::runtime_error(
+            "O banco já tem produtos: os dados de demonstração só entram num banco vazio.");
 }
 
 void loadAll(QSqlDatabase& db)
@@ -260,11 +275,14 @@ QString demoOperatorCode(int number)
 void loadDemoData(QSqlDatabase& db)
 {
     if (!db.transaction())
-        throw fw::SqlError(QStringLiteral("dados de demonstração: %1").arg(db.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("dados de demonstração: %1").arg(db.lastError().text()).toStdString());
     try {
         loadAll(db);
         if (!db.commit())
-            throw fw::SqlError(QStringLiteral("dados de demonstração: %1").arg(db.lastError().text()).toStdString());
+            throw fw::SqlError(QStringLiteral("dados de demonstração: %1")
+                                   .arg(db.lastError().text())
+                                   .toStdString());
     } catch (...) {
         db.rollback();
         throw;

@@ -34,13 +34,15 @@ void insertAverageTolerances(QSqlDatabase& db)
     for (const DemoBranch& b : demoBranches())
         if (b.mealCentral.isEmpty())
             for (const auto& tolerance : tolerances)
-                medsoli.add({b.code, productCodeOf(QString::fromLatin1(tolerance.node)), tolerance.percent});
+                medsoli.add({b.code, productCodeOf(QString::fromLatin1(tolerance.node)),
+                             tolerance.percent});
     medsoli.flush();
 }
 
 void insertAveragesAndPreviousPurchases(QSqlDatabase& db)
 {
-    RowInserter prodprefmed(db, QStringLiteral("PRODPREFMED"), {"CDFILIAL", "CDPRODUTO", "QTMEDSOLPROD"});
+    RowInserter prodprefmed(db, QStringLiteral("PRODPREFMED"),
+                            {"CDFILIAL", "CDPRODUTO", "QTMEDSOLPROD"});
     RowInserter cmpanterior(db, QStringLiteral("CMPANTERIOR"),
                             {"CDFILIAL", "CDPRODUTO", "DTPROGENTAF", "VRPREUNIAF"});
     const QDate purchases[] = {QDate(2026, 10, 5), QDate(2026, 11, 9)};
@@ -54,7 +56,8 @@ void insertAveragesAndPreviousPurchases(QSqlDatabase& db)
                 continue;
             prodprefmed.add({b.code, p.cdProduto, random.quantity(5, 50)});
             for (const QDate& date : purchases)
-                cmpanterior.add({b.code, p.cdProduto, date, demoBasePrice(stockIndex) + random.below(100) / 100.0});
+                cmpanterior.add({b.code, p.cdProduto, date,
+                                 demoBasePrice(stockIndex) + random.below(100) / 100.0});
             ++stockIndex;
         }
     }
@@ -72,7 +75,8 @@ void insertDeliveryCalendar(QSqlDatabase& db)
     periodicid.add({"M", QStringLiteral("Mensal - 1ª segunda")});
     periodicid.flush();
 
-    RowInserter periodprod(db, QStringLiteral("PERIODPROD"), {"CDFILIAL", "CDPRODUTO", "IDPERIODIC"});
+    RowInserter periodprod(db, QStringLiteral("PERIODPROD"),
+                           {"CDFILIAL", "CDPRODUTO", "IDPERIODIC"});
     RowInserter calendcmp(db, QStringLiteral("CALENDCMP"), {"CDFILIAL", "IDPERIODIC", "DTENTREGA"});
     for (const DemoBranch& center : demoBranches()) {
         if (!center.isPurchaseCenter())
@@ -86,7 +90,8 @@ void insertDeliveryCalendar(QSqlDatabase& db)
                 periodprod.add({center.code, p.cdProduto, periodicity});
         }
         int week = 0;
-        for (QDate monday = calendarStart; monday <= calendarEnd; monday = monday.addDays(7), ++week) {
+        for (QDate monday = calendarStart; monday <= calendarEnd;
+             monday = monday.addDays(7), ++week) {
             calendcmp.add({center.code, "S", monday});
             if (week % 2 == 0)
                 calendcmp.add({center.code, "Q", monday});

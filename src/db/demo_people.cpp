@@ -60,10 +60,12 @@ void insertOperators(QSqlDatabase& db)
     RowInserter operador(db, QStringLiteral("OPERADOR"),
                          {"CDOPERADOR", "NMOPERADOR", "DSEMAILOPER", "DSSENHAOPER", "IDATIVOOPER"});
     RowInserter comprador(db, QStringLiteral("COMPRADOR"), {"CDOPERADOR"});
-    RowInserter gerente(db, QStringLiteral("GERENTE"), {"CDOPERADOR", "VRAPROVCMP", "IDCONSISTAPROV"});
+    RowInserter gerente(db, QStringLiteral("GERENTE"),
+                        {"CDOPERADOR", "VRAPROVCMP", "IDCONSISTAPROV"});
     for (const DemoPerson& person : people) {
         const QString code = demoOperatorCode(person.number);
-        operador.add({code, QString::fromUtf8(person.name), person.hasEmail ? QVariant(emailOf(person)) : QVariant(),
+        operador.add({code, QString::fromUtf8(person.name),
+                      person.hasEmail ? QVariant(emailOf(person)) : QVariant(),
                       person.active ? QVariant(hash) : QVariant(), person.active ? "S" : "N"});
         if (person.role == Role::Buyer)
             comprador.add({code});
@@ -79,8 +81,10 @@ void insertOperators(QSqlDatabase& db)
 // approval; operator 1 may confirm for manager 4.
 void insertManagerAssignments(QSqlDatabase& db)
 {
-    RowInserter gerdestsol(db, QStringLiteral("GERDESTSOL"), {"CDFILIAL", "CDDESTSOLI", "CDOPERADOR"});
-    RowInserter geroperrel(db, QStringLiteral("GEROPERREL"), {"CDFILIAL", "CDDESTSOLI", "CDOPERADOR", "CDOPERREL"});
+    RowInserter gerdestsol(db, QStringLiteral("GERDESTSOL"),
+                           {"CDFILIAL", "CDDESTSOLI", "CDOPERADOR"});
+    RowInserter geroperrel(db, QStringLiteral("GEROPERREL"),
+                           {"CDFILIAL", "CDDESTSOLI", "CDOPERADOR", "CDOPERREL"});
     const int managers[] = {4, 5, 6, 9};
     int next = 0;
     for (const DemoBranch& b : demoBranches()) {
@@ -93,16 +97,19 @@ void insertManagerAssignments(QSqlDatabase& db)
         }
         gerdestsol.add({b.code, b.destinations.first().left(3), demoOperatorCode(9)});
     }
-    geroperrel.add({QStringLiteral("0004"), QStringLiteral("001"), demoOperatorCode(4), demoOperatorCode(1)});
+    geroperrel.add(
+        {QStringLiteral("0004"), QStringLiteral("001"), demoOperatorCode(4), demoOperatorCode(1)});
     gerdestsol.flush();
     geroperrel.flush();
 }
 
 void insertPermissions(QSqlDatabase& db)
 {
-    RowInserter autlancsoli(db, QStringLiteral("AUTLANCSOLI"), {"CDOPERADOR", "IDAUTLANCSOLI", "PEALTEQTDESOLI"});
-    const char* all[] = {"INCLUIR_DTENTREGA", "EXCLUIR_DTENTREGA", "INCLUIR_PRODUTO", "ALTERAR_PRODUTO",
-                         "EXCLUIR_PRODUTO", "AUMENTAR_QUANTIDADE", "DIMINUIR_QUANTIDADE", "EXCLUIR_SOLICITACAO"};
+    RowInserter autlancsoli(db, QStringLiteral("AUTLANCSOLI"),
+                            {"CDOPERADOR", "IDAUTLANCSOLI", "PEALTEQTDESOLI"});
+    const char* all[] = {"INCLUIR_DTENTREGA",   "EXCLUIR_DTENTREGA",  "INCLUIR_PRODUTO",
+                         "ALTERAR_PRODUTO",     "EXCLUIR_PRODUTO",    "AUMENTAR_QUANTIDADE",
+                         "DIMINUIR_QUANTIDADE", "EXCLUIR_SOLICITACAO"};
     for (const char* permission : all)
         autlancsoli.add({demoOperatorCode(1), permission, QVariant()});
     autlancsoli.add({demoOperatorCode(8), "INCLUIR_PRODUTO", QVariant()});

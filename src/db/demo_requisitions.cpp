@@ -30,8 +30,10 @@ std::vector<PoolProduct> requisitionPool(bool meatOnly)
     for (const DemoProduct& p : demoProductTree()) {
         if (!p.isStockProduct())
             continue;
-        const bool free = p.cdGrupProd >= QLatin1String("02") && p.cdGrupProd <= QLatin1String("06");
-        if (p.active && !p.commissioned && free && (!meatOnly || p.cdGrupProd == QLatin1String("02")))
+        const bool free =
+            p.cdGrupProd >= QLatin1String("02") && p.cdGrupProd <= QLatin1String("06");
+        if (p.active && !p.commissioned && free &&
+            (!meatOnly || p.cdGrupProd == QLatin1String("02")))
             pool.push_back({&p, stockIndex});
         ++stockIndex;
     }
@@ -77,22 +79,23 @@ public:
     explicit RequisitionBuilder(QSqlDatabase& db)
         : db_(db), writer_(db), meat_(requisitionPool(true)), pool_(requisitionPool(false)),
           movopsol_(db, QStringLiteral("MOVOPSOL"),
-                    {"CDFILSOLMOV", "CDFILLANMOV", "NRSOLIMOV", "NRSEQMOVSOL", "CDPRODUTO", "DTENTROPER",
-                     "DTOPERSOL", "CDOPERADOR", "QTANTOPER", "QTDEPOPER", "DSJUSTOPER", "IDOPERAMOVS",
-                     "DSRDMUSUMOVS", "DSMETUSUMOVS"}),
+                    {"CDFILSOLMOV", "CDFILLANMOV", "NRSOLIMOV", "NRSEQMOVSOL", "CDPRODUTO",
+                     "DTENTROPER", "DTOPERSOL", "CDOPERADOR", "QTANTOPER", "QTDEPOPER",
+                     "DSJUSTOPER", "IDOPERAMOVS", "DSRDMUSUMOVS", "DSMETUSUMOVS"}),
           movsolext_(db, QStringLiteral("MOVSOLEXT"),
-                     {"CDFILSOLEXT", "CDFILLANCEXT", "NRSOLIMOVEXT", "DTMOVSOLEXT", "CDOPERADOR", "DSJUSTSOLEXT"}),
+                     {"CDFILSOLEXT", "CDFILLANCEXT", "NRSOLIMOVEXT", "DTMOVSOLEXT", "CDOPERADOR",
+                      "DSJUSTSOLEXT"}),
           aprovcmpger_(db, QStringLiteral("APROVCMPGER"),
-                       {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDOPERADOR", "CDPRODUTO", "CDDESTSOLI",
-                        "IDAPROVPRGER", "DSJUSTREPROV", "DTAPRSOLPRODGER", "IDENVIAEMAIL", "VRCMPANTERIOR",
-                        "DTCMPANTERIOR"}),
-          itemapura_(db, QStringLiteral("ITEMAPURA"),
-                     {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDPRODUTO", "DTPROGENTR", "NRSEQITMAP"}),
+                       {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDOPERADOR", "CDPRODUTO",
+                        "CDDESTSOLI", "IDAPROVPRGER", "DSJUSTREPROV", "DTAPRSOLPRODGER",
+                        "IDENVIAEMAIL", "VRCMPANTERIOR", "DTCMPANTERIOR"}),
+          itemapura_(
+              db, QStringLiteral("ITEMAPURA"),
+              {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDPRODUTO", "DTPROGENTR", "NRSEQITMAP"}),
           emailsaida_(db, QStringLiteral("EMAILSAIDA"),
-                      {"DTCRIACAO", "DSEMAILDEST", "DSASSUNTO", "TXMENSAGEM", "IDSITUEMAIL", "NRTENTATIVAS",
-                       "DTENVIO"})
-    {
-    }
+                      {"DTCRIACAO", "DSEMAILDEST", "DSASSUNTO", "TXMENSAGEM", "IDSITUEMAIL",
+                       "NRTENTATIVAS", "DTENVIO"})
+    {}
 
     void build()
     {
@@ -107,13 +110,17 @@ public:
         writer_.flush();
         for (auto& [table, row] : children_)
             table->add(row);
-        for (RowInserter* table : {&movopsol_, &movsolext_, &aprovcmpger_, &itemapura_, &emailsaida_})
+        for (RowInserter* table :
+             {&movopsol_, &movsolext_, &aprovcmpger_, &itemapura_, &emailsaida_})
             table->flush();
     }
 
 private:
     // Rows that refer to a requisition wait until the requisitions are written.
-    void addChild(RowInserter& table, QVariantList row) { children_.emplace_back(&table, std::move(row)); }
+    void addChild(RowInserter& table, QVariantList row)
+    {
+        children_.emplace_back(&table, std::move(row));
+    }
 
     const DemoBranch& centerOf(const DemoBranch& b) const
     {
@@ -132,7 +139,7 @@ private:
         h.cdFilLanca = plan.kind == Kind::Consolidated ? b.center() : b.code;
         h.nrSoliCmp = nextRequisitionNumber(db_, h.cdFilLanca);
         h.dtSolCmp = plan.launch;
-        h.idTipLan = plan.kind == Kind::Automatic ? QStringLiteral("A")
+        h.idTipLan = plan.kind == Kind::Automatic      ? QStringLiteral("A")
                      : plan.kind == Kind::Consolidated ? QStringLiteral("C")
                                                        : QStringLiteral("M");
         h.cdFilCent = b.center();
@@ -141,7 +148,7 @@ private:
         h.idSolExtra = plan.kind == Kind::Extra ? QStringLiteral("S") : QStringLiteral("N");
         h.cdOperLanc = demoOperatorCode(launchingOperators[(branchIndex + index) % 6]);
         h.idInsVrCmpAnt = b.managerApproval ? QStringLiteral("S") : QStringLiteral("N");
-        h.idBaixaSol = plan.kind == Kind::Settled        ? QStringLiteral("2")
+        h.idBaixaSol = plan.kind == Kind::Settled         ? QStringLiteral("2")
                        : plan.kind == Kind::Automatic     ? QStringLiteral("1")
                        : plan.kind == Kind::ManualSettled ? QStringLiteral("3")
                                                           : QString();
@@ -156,19 +163,23 @@ private:
         const int start = branchIndex * 37 + static_cast<int>(&plan - plans) * 101;
         if (plan.kind == Kind::Current)
             for (int j = 0; j < approvedProducts; ++j)
-                chosen.push_back(&meat_[static_cast<size_t>((start + j) % static_cast<int>(meat_.size()))]);
+                chosen.push_back(
+                    &meat_[static_cast<size_t>((start + j) % static_cast<int>(meat_.size()))]);
         // Seven apart: twelve picks never meet again in a pool this size.
         for (int j = 0; static_cast<int>(chosen.size()) < count; ++j) {
-            const PoolProduct* candidate = &pool_[static_cast<size_t>((start + j * 7) % static_cast<int>(pool_.size()))];
-            const auto same = [&](const PoolProduct* c) { return c->product == candidate->product; };
+            const PoolProduct* candidate =
+                &pool_[static_cast<size_t>((start + j * 7) % static_cast<int>(pool_.size()))];
+            const auto same = [&](const PoolProduct* c) {
+                return c->product == candidate->product;
+            };
             if (std::none_of(chosen.begin(), chosen.end(), same))
                 chosen.push_back(candidate);
         }
         return chosen;
     }
 
-    ItemRow itemFor(const DemoBranch& b, const Plan& plan, const PoolProduct& product, const QDate& delivery,
-                    int itemIndex)
+    ItemRow itemFor(const DemoBranch& b, const Plan& plan, const PoolProduct& product,
+                    const QDate& delivery, int itemIndex)
     {
         ItemRow item;
         item.cdProduto = product.product->cdProduto;
@@ -176,10 +187,11 @@ private:
         item.dtUtiliza = delivery;
         item.qtSoliProd = random_.quantity(2, 60);
         item.dtUltAtuItSol = QDateTime(plan.launch, QTime(9, 30));
-        const bool settled = plan.kind == Kind::Settled || plan.kind == Kind::ManualSettled
-                             || (plan.kind == Kind::Automatic && itemIndex % 2 == 0);
+        const bool settled = plan.kind == Kind::Settled || plan.kind == Kind::ManualSettled ||
+                             (plan.kind == Kind::Automatic && itemIndex % 2 == 0);
         if (settled) {
-            item.idBaixItmSol = plan.kind == Kind::ManualSettled ? QStringLiteral("3") : QStringLiteral("2");
+            item.idBaixItmSol =
+                plan.kind == Kind::ManualSettled ? QStringLiteral("3") : QStringLiteral("2");
             item.qtTransfSol = item.qtSoliProd;
         }
         if (b.integration)
@@ -198,7 +210,8 @@ private:
         std::vector<ItemRow> items;
         for (size_t p = 0; p < products.size(); ++p)
             for (const QDate& delivery : plan.deliveries)
-                items.push_back(itemFor(b, plan, *products[p], delivery, static_cast<int>(items.size())));
+                items.push_back(
+                    itemFor(b, plan, *products[p], delivery, static_cast<int>(items.size())));
         if (plan.kind == Kind::Consolidated)
             addTally(header, items);
         if (plan.kind == Kind::Extra)
@@ -213,27 +226,32 @@ private:
     // The first product's quantities were counted in the center's tally.
     void addTally(const RequisitionRow& h, const std::vector<ItemRow>& items)
     {
-        const QString tally = QStringLiteral("%1").arg(h.nrSoliCmp.toInt() + 900, 10, 10, QLatin1Char('0'));
+        const QString tally =
+            QStringLiteral("%1").arg(h.nrSoliCmp.toInt() + 900, 10, 10, QLatin1Char('0'));
         for (const ItemRow& item : items)
             if (item.cdProduto == items.front().cdProduto)
-                addChild(itemapura_, {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, item.cdProduto, item.dtProgEntr, tally});
+                addChild(itemapura_, {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, item.cdProduto,
+                                      item.dtProgEntr, tally});
     }
 
     void addExtraJustification(const RequisitionRow& h)
     {
-        addChild(movsolext_, {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, timestampValue(QDateTime(h.dtSolCmp, QTime(10, 15))),
-                        h.cdOperLanc, QStringLiteral("Evento especial de fim de ano")});
+        addChild(movsolext_, {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp,
+                              timestampValue(QDateTime(h.dtSolCmp, QTime(10, 15))), h.cdOperLanc,
+                              QStringLiteral("Evento especial de fim de ano")});
     }
 
     // Two changes after saving: one quantity lowered, one product added.
     void addChangeLog(const RequisitionRow& h, const std::vector<ItemRow>& items)
     {
-        const auto log = [&](int sequence, const ItemRow& item, double before, const char* operation,
-                             const char* reason) {
-            addChild(movopsol_, {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, sequence, item.cdProduto, item.dtProgEntr,
-                           timestampValue(QDateTime(h.dtSolCmp.addDays(1), QTime(14, sequence))), h.cdOperLanc,
-                           before, item.qtSoliProd, QString::fromUtf8(reason), operation,
-                           QStringLiteral("Cmp03100.rdmLancaSoliCmp"), QStringLiteral("Confirmar")});
+        const auto log = [&](int sequence, const ItemRow& item, double before,
+                             const char* operation, const char* reason) {
+            addChild(movopsol_,
+                     {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, sequence, item.cdProduto,
+                      item.dtProgEntr,
+                      timestampValue(QDateTime(h.dtSolCmp.addDays(1), QTime(14, sequence))),
+                      h.cdOperLanc, before, item.qtSoliProd, QString::fromUtf8(reason), operation,
+                      QStringLiteral("Cmp03100.rdmLancaSoliCmp"), QStringLiteral("Confirmar")});
         };
         log(1, items.at(0), items.at(0).qtSoliProd + 5, "A", "Redução do consumo");
         log(2, items.at(4), 0, "I", "Aumento do número de refeições");
@@ -246,22 +264,26 @@ private:
         const QDateTime decided(h.dtSolCmp.addDays(1), QTime(16, 0));
         for (int p = 0; p < approvedProducts; ++p) {
             ItemRow& first = items.at(static_cast<size_t>(p * deliveries));
-            const QVariant decision = p == 0 ? QVariant(QStringLiteral("S"))
+            const QVariant decision = p == 0   ? QVariant(QStringLiteral("S"))
                                       : p == 1 ? QVariant(QStringLiteral("N"))
                                                : QVariant();
-            addChild(aprovcmpger_, {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, approvingManager, first.cdProduto, h.cdDestSoli,
-                              decision, p == 1 ? QVariant(QStringLiteral("Valor acima do orçamento do mês")) : QVariant(),
-                              p < 2 ? QVariant(timestampValue(decided)) : QVariant(), p < 2 ? "S" : "N",
-                              *first.vrCmpAnterior, first.dtCmpAnterior});
+            addChild(
+                aprovcmpger_,
+                {h.cdFilSoli, h.cdFilLanca, h.nrSoliCmp, approvingManager, first.cdProduto,
+                 h.cdDestSoli, decision,
+                 p == 1 ? QVariant(QStringLiteral("Valor acima do orçamento do mês")) : QVariant(),
+                 p < 2 ? QVariant(timestampValue(decided)) : QVariant(), p < 2 ? "S" : "N",
+                 *first.vrCmpAnterior, first.dtCmpAnterior});
             if (p == 0)
                 for (int d = 0; d < deliveries; ++d)
                     items.at(static_cast<size_t>(d)).idSoliAprov = QStringLiteral("S");
         }
-        emailsaida_.add({timestampValue(decided), QStringLiteral("compras.%1@exemplo.com.br").arg(h.cdFilSoli),
-                         QStringLiteral("Solicitação %1 - itens aprovados pelo gerente").arg(h.nrSoliCmp),
-                         QStringLiteral("Itens da solicitação %1 da filial %2 foram aprovados ou reprovados.")
-                             .arg(h.nrSoliCmp, h.cdFilSoli),
-                         "E", 1, timestampValue(decided.addSecs(60))});
+        emailsaida_.add(
+            {timestampValue(decided), QStringLiteral("compras.%1@exemplo.com.br").arg(h.cdFilSoli),
+             QStringLiteral("Solicitação %1 - itens aprovados pelo gerente").arg(h.nrSoliCmp),
+             QStringLiteral("Itens da solicitação %1 da filial %2 foram aprovados ou reprovados.")
+                 .arg(h.nrSoliCmp, h.cdFilSoli),
+             "E", 1, timestampValue(decided.addSecs(60))});
     }
 
     // One requisition per school, entered at once by the central for the
@@ -285,7 +307,8 @@ private:
             std::vector<ItemRow> items;
             for (const PoolProduct* product : products)
                 for (const QDate& delivery : deliveries)
-                    items.push_back(itemFor(unit, plan, *product, delivery, static_cast<int>(items.size())));
+                    items.push_back(
+                        itemFor(unit, plan, *product, delivery, static_cast<int>(items.size())));
             writer_.add(std::move(h), std::move(items));
         }
     }

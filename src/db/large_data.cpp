@@ -37,7 +37,8 @@ QSqlQuery select(QSqlDatabase& db, const QString& sql)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(sql))
-        throw fw::SqlError(QStringLiteral("%1: %2").arg(sql.left(60), query.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("%1: %2").arg(sql.left(60), query.lastError().text()).toStdString());
     return query;
 }
 
@@ -53,18 +54,24 @@ QStringList firstColumn(QSqlDatabase& db, const QString& sql)
 Population readPopulation(QSqlDatabase& db)
 {
     Population population;
-    QSqlQuery branches = select(
-        db, QStringLiteral("SELECT F.CDFILIAL, COALESCE(F.CDFILCENTPME, F.CDFILIAL), COALESCE(F.CDFILCENTCMP, F.CDFILIAL), "
-                           "(SELECT MIN(D.CDDESTSOLI) FROM DESTSOL D WHERE D.CDFILIAL = F.CDFILIAL) "
-                           "FROM FILIAL F WHERE F.IDCNTRRESC <> 'S' AND F.CDREGIAO IS NOT NULL ORDER BY F.CDFILIAL"));
+    QSqlQuery branches =
+        select(db, QStringLiteral(
+                       "SELECT F.CDFILIAL, COALESCE(F.CDFILCENTPME, F.CDFILIAL), "
+                       "COALESCE(F.CDFILCENTCMP, F.CDFILIAL), "
+                       "(SELECT MIN(D.CDDESTSOLI) FROM DESTSOL D WHERE D.CDFILIAL = F.CDFILIAL) "
+                       "FROM FILIAL F WHERE F.IDCNTRRESC <> 'S' AND F.CDREGIAO IS NOT NULL ORDER "
+                       "BY F.CDFILIAL"));
     while (branches.next())
         population.branches.push_back({branches.value(0).toString(), branches.value(1).toString(),
                                        branches.value(2).toString(), branches.value(3).toString()});
     population.products = firstColumn(
-        db, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODESTO = CDPRODUTO AND IDPRODATIVPR = 'S' "
-                           "AND IDPRODCOMISS IS NULL ORDER BY CDARVPROD"));
-    population.operators = firstColumn(db, QStringLiteral("SELECT CDOPERADOR FROM OPERADOR ORDER BY CDOPERADOR"));
-    if (population.branches.empty() || population.products.isEmpty() || population.operators.isEmpty())
+        db, QStringLiteral(
+                "SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODESTO = CDPRODUTO AND IDPRODATIVPR = 'S' "
+                "AND IDPRODCOMISS IS NULL ORDER BY CDARVPROD"));
+    population.operators =
+        firstColumn(db, QStringLiteral("SELECT CDOPERADOR FROM OPERADOR ORDER BY CDOPERADOR"));
+    if (population.branches.empty() || population.products.isEmpty() ||
+        population.operators.isEmpty())
         throw std::runtime_error("Não há filiais, produtos ou operadores para gerar solicitações: "
                                  "carregue os dados de demonstração antes.");
     return population;
@@ -99,8 +106,8 @@ public:
 private:
     RequisitionRow nextHeader()
     {
-        const Branch& branch = population_.branches[static_cast<size_t>(random_.below(
-            static_cast<int>(population_.branches.size())))];
+        const Branch& branch = population_.branches[static_cast<size_t>(
+            random_.below(static_cast<int>(population_.branches.size())))];
         RequisitionRow h;
         h.cdFilSoli = branch.code;
         h.cdFilLanca = branch.launching;
@@ -108,7 +115,8 @@ private:
         h.idTipLan = QStringLiteral("MMMAC").mid(random_.below(5), 1);
         h.cdFilCent = branch.center;
         h.cdDestSoli = branch.destination;
-        h.cdOperLanc = population_.operators.at(random_.below(static_cast<int>(population_.operators.size())));
+        h.cdOperLanc =
+            population_.operators.at(random_.below(static_cast<int>(population_.operators.size())));
         return h;
     }
 
@@ -142,7 +150,8 @@ private:
         for (auto& [branch, count] : next)
             count = reserveRequisitionNumbers(db_, branch, count) - count + 1;
         for (auto& requisition : batch)
-            requisition.first.nrSoliCmp = requisitionNumberText(next[requisition.first.cdFilLanca]++);
+            requisition.first.nrSoliCmp =
+                requisitionNumberText(next[requisition.first.cdFilLanca]++);
     }
 
     static inline const QDate firstLaunch{2024, 1, 1};
@@ -170,7 +179,9 @@ void inTransaction(QSqlDatabase& db, const std::function<void()>& work)
     try {
         work();
         if (!db.commit())
-            throw fw::SqlError(QStringLiteral("solicitações geradas: %1").arg(db.lastError().text()).toStdString());
+            throw fw::SqlError(QStringLiteral("solicitações geradas: %1")
+                                   .arg(db.lastError().text())
+                                   .toStdString());
     } catch (...) {
         db.rollback();
         throw;

@@ -29,7 +29,8 @@ const std::vector<Migration>& migrationsOf(const QSqlDatabase& db)
         return sqliteMigrations();
     if (isPostgres(db))
         return postgresqlMigrations();
-    throw MigrationError(QStringLiteral("esquema: driver %1 não suportado").arg(db.driverName()).toStdString());
+    throw MigrationError(
+        QStringLiteral("esquema: driver %1 não suportado").arg(db.driverName()).toStdString());
 }
 
 [[noreturn]] void fail(const QString& what, const QSqlError& error)
@@ -76,7 +77,8 @@ QStringList statementsOf(const QString& script)
 void record(QSqlDatabase& db, const Migration& migration)
 {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSION, DESCRIPTION, APPLIED_AT) VALUES (?, ?, ?)"));
+    query.prepare(QStringLiteral(
+        "INSERT INTO SCHEMA_VERSION (VERSION, DESCRIPTION, APPLIED_AT) VALUES (?, ?, ?)"));
     query.addBindValue(migration.version);
     query.addBindValue(migration.description);
     query.addBindValue(timestampValue(QDateTime::currentDateTime()));
@@ -116,10 +118,10 @@ void apply(QSqlDatabase& db, const Migration& migration)
 // Asked of the catalog: a failed SELECT would abort a PostgreSQL transaction.
 bool versionTableExists(QSqlDatabase& db)
 {
-    const QString sql = isPostgres(db)
-                            ? QStringLiteral("SELECT 1 WHERE TO_REGCLASS('SCHEMA_VERSION') IS NOT NULL")
-                            : QStringLiteral("SELECT 1 FROM SQLITE_MASTER WHERE TYPE = 'table' AND "
-                                             "UPPER(NAME) = 'SCHEMA_VERSION'");
+    const QString sql =
+        isPostgres(db) ? QStringLiteral("SELECT 1 WHERE TO_REGCLASS('SCHEMA_VERSION') IS NOT NULL")
+                       : QStringLiteral("SELECT 1 FROM SQLITE_MASTER WHERE TYPE = 'table' AND "
+                                        "UPPER(NAME) = 'SCHEMA_VERSION'");
     QSqlQuery query(db);
     if (!query.exec(sql))
         fail(QStringLiteral("SCHEMA_VERSION"), query.lastError());
@@ -129,12 +131,13 @@ bool versionTableExists(QSqlDatabase& db)
 void refuseNewer(int found, int latest)
 {
     if (found > latest)
-        throw MigrationError(QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a "
-                                            "versão %2 deste programa. Atualize o programa antes de usá-lo "
-                                            "com este banco.")
-                                 .arg(found)
-                                 .arg(latest)
-                                 .toStdString());
+        throw MigrationError(
+            QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a "
+                           "versão %2 deste programa. Atualize o programa antes de usá-lo "
+                           "com este banco.")
+                .arg(found)
+                .arg(latest)
+                .toStdString());
 }
 
 } // namespace

@@ -25,8 +25,8 @@ QString hashPassword(const QString& password)
     const QByteArray utf8 = password.toUtf8();
     char encoded[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(encoded, utf8.constData(), static_cast<unsigned long long>(utf8.size()),
-                          crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE)
-        != 0)
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
         throw std::runtime_error("memória insuficiente para calcular o hash da senha");
     return QString::fromLatin1(encoded);
 }
@@ -39,8 +39,7 @@ bool verifyPassword(const QString& hash, const QString& password)
         return false;
     const QByteArray utf8 = password.toUtf8();
     return crypto_pwhash_str_verify(encoded.constData(), utf8.constData(),
-                                    static_cast<unsigned long long>(utf8.size()))
-           == 0;
+                                    static_cast<unsigned long long>(utf8.size())) == 0;
 }
 
 } // namespace cmp::db

@@ -13,10 +13,19 @@ QVariant dateOrNull(const QDate& date)
 
 QVariantList headerValues(const RequisitionRow& h)
 {
-    return {h.cdFilSoli,        h.cdFilLanca,           h.nrSoliCmp,         h.dtSolCmp,
-            h.idTipLan,         textOrNull(h.cdFilCent), textOrNull(h.cdOperador),
-            textOrNull(h.cdDestSoli), h.idSolExtra,     textOrNull(h.cdOperLanc),
-            h.idInsVrCmpAnt,    textOrNull(h.idBaixaSol), textOrNull(h.idImpSolSac)};
+    return {h.cdFilSoli,
+            h.cdFilLanca,
+            h.nrSoliCmp,
+            h.dtSolCmp,
+            h.idTipLan,
+            textOrNull(h.cdFilCent),
+            textOrNull(h.cdOperador),
+            textOrNull(h.cdDestSoli),
+            h.idSolExtra,
+            textOrNull(h.cdOperLanc),
+            h.idInsVrCmpAnt,
+            textOrNull(h.idBaixaSol),
+            textOrNull(h.idImpSolSac)};
 }
 
 QVariantList itemValues(const RequisitionRow& h, const ItemRow& i)
@@ -49,14 +58,15 @@ QVariant textOrNull(const QString& text)
 
 RequisitionWriter::RequisitionWriter(const QSqlDatabase& db)
     : headers_(db, QStringLiteral("SOLICITA"),
-               {"CDFILSOLI", "CDFILLANCA", "NRSOLICMP", "DTSOLCMP", "IDTIPLAN", "CDFILCENT", "CDOPERADOR",
-                "CDDESTSOLI", "IDSOLEXTRA", "CDOPERLANC", "IDINSVRCMPANT", "IDBAIXASOL", "IDIMPSOLSAC"}),
+               {"CDFILSOLI", "CDFILLANCA", "NRSOLICMP", "DTSOLCMP", "IDTIPLAN", "CDFILCENT",
+                "CDOPERADOR", "CDDESTSOLI", "IDSOLEXTRA", "CDOPERLANC", "IDINSVRCMPANT",
+                "IDBAIXASOL", "IDIMPSOLSAC"}),
       items_(db, QStringLiteral("ITEMSOLI"),
-             {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDPRODUTO", "DTPROGENTR", "DTUTILIZA", "QTSOLIPROD",
-              "QTSOLIORIG", "TXOBSITMSOL", "IDBAIXITMSOL", "QTTRANSFSOL", "IDSOLIAPROV", "IDIMPITMSAC",
-              "DTULTATUITSOL", "VRCMPANTERIOR", "DTCMPANTERIOR", "IDINSVRCMPANT"})
-{
-}
+             {"CDFILSOLI", "CDFILLAN", "NRSOLICMP", "CDPRODUTO", "DTPROGENTR", "DTUTILIZA",
+              "QTSOLIPROD", "QTSOLIORIG", "TXOBSITMSOL", "IDBAIXITMSOL", "QTTRANSFSOL",
+              "IDSOLIAPROV", "IDIMPITMSAC", "DTULTATUITSOL", "VRCMPANTERIOR", "DTCMPANTERIOR",
+              "IDINSVRCMPANT"})
+{}
 
 void RequisitionWriter::add(RequisitionRow header, std::vector<ItemRow> items)
 {

@@ -12,7 +12,8 @@ RowInserter::RowInserter(QSqlDatabase db, QString table, QStringList columns, in
 {
     Q_ASSERT(rowsPerStatement_ > 0 && !columns_.isEmpty());
     if (!full_.prepare(insertText(rowsPerStatement_)))
-        throw fw::SqlError(QStringLiteral("%1: %2").arg(table_, full_.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("%1: %2").arg(table_, full_.lastError().text()).toStdString());
 }
 
 void RowInserter::add(const QVariantList& row)
@@ -30,14 +31,16 @@ void RowInserter::flush()
         return;
     QSqlQuery tail(db_);
     if (!tail.prepare(insertText(rows)))
-        throw fw::SqlError(QStringLiteral("%1: %2").arg(table_, tail.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("%1: %2").arg(table_, tail.lastError().text()).toStdString());
     execute(tail, rows);
 }
 
 QString RowInserter::insertText(int rows) const
 {
-    const QString oneRow = QLatin1Char('(') + QStringList(columns_.size(), QStringLiteral("?")).join(u',')
-                           + QLatin1Char(')');
+    const QString oneRow = QLatin1Char('(') +
+                           QStringList(columns_.size(), QStringLiteral("?")).join(u',') +
+                           QLatin1Char(')');
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
         .arg(table_, columns_.join(u','), QStringList(rows, oneRow).join(u','));
 }
@@ -47,7 +50,8 @@ void RowInserter::execute(QSqlQuery& query, int rows)
     for (int index = 0; index < pending_.size(); ++index)
         query.bindValue(index, pending_.at(index));
     if (!query.exec())
-        throw fw::SqlError(QStringLiteral("%1: %2").arg(table_, query.lastError().text()).toStdString());
+        throw fw::SqlError(
+            QStringLiteral("%1: %2").arg(table_, query.lastError().text()).toStdString());
     pending_.clear();
     written_ += rows;
 }

@@ -409,7 +409,8 @@ CREATE INDEX EMAILSAIDA_SITUACAO ON EMAILSAIDA (IDSITUEMAIL, NRSEQEMAIL);
 
 QString initialSchema(const SchemaDialect& dialect)
 {
-    return QString::fromUtf8(tables).replace(QLatin1String("${GENERATED_KEY}"), dialect.generatedKey);
+    return QString::fromUtf8(tables).replace(QLatin1String("${GENERATED_KEY}"),
+                                             dialect.generatedKey);
 }
 
 std::vector<Migration> laterMigrations()

@@ -391,10 +391,9 @@ private:
         const QString peer = QString::fromStdString(address_);
         if (forwarded.empty() || !serving_.trustedProxies.contains(address_))
             return peer;
-        const QString client =
-            QString::fromLatin1(forwarded.data(), qsizetype(forwarded.size()))
-                .section(QLatin1Char(','), -1)
-                .trimmed();
+        const QString client = QString::fromLatin1(forwarded.data(), qsizetype(forwarded.size()))
+                                   .section(QLatin1Char(','), -1)
+                                   .trimmed();
         return client.isEmpty() ? peer : client;
     }
 

@@ -16,7 +16,8 @@ QStringList column(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw std::runtime_error((sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
+        throw std::runtime_error(
+            (sql + QStringLiteral(": ") + query.lastError().text()).toStdString());
     QStringList values;
     while (query.next())
         values.append(query.value(0).toString().toUpper());
@@ -29,23 +30,26 @@ QMap<QString, QStringList> tablesAndColumns(QSqlDatabase& db)
     QMap<QString, QStringList> tables;
     if (db.driverName() == QLatin1String("QSQLITE")) {
         for (const QString& table :
-             column(db, QStringLiteral("SELECT NAME FROM SQLITE_MASTER WHERE TYPE = 'table' ORDER BY NAME")))
-            tables[table] = column(db, QStringLiteral("SELECT NAME FROM PRAGMA_TABLE_INFO('%1')").arg(table));
+             column(db, QStringLiteral(
+                            "SELECT NAME FROM SQLITE_MASTER WHERE TYPE = 'table' ORDER BY NAME")))
+            tables[table] =
+                column(db, QStringLiteral("SELECT NAME FROM PRAGMA_TABLE_INFO('%1')").arg(table));
     } else {
-        for (const QString& table : column(db, QStringLiteral("SELECT TABLE_NAME FROM INFORMATION_SCHEMA.TABLES "
-                                                              "WHERE TABLE_SCHEMA = CURRENT_SCHEMA() "
-                                                              "AND TABLE_TYPE = 'BASE TABLE'")))
-            tables[table] = column(db, QStringLiteral("SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS "
-                                                      "WHERE TABLE_SCHEMA = CURRENT_SCHEMA() AND "
-                                                      "UPPER(TABLE_NAME) = '%1' ORDER BY ORDINAL_POSITION")
-                                                   .arg(table));
+        for (const QString& table :
+             column(db, QStringLiteral("SELECT TABLE_NAME FROM INFORMATION_SCHEMA.TABLES "
+                                       "WHERE TABLE_SCHEMA = CURRENT_SCHEMA() "
+                                       "AND TABLE_TYPE = 'BASE TABLE'")))
+            tables[table] =
+                column(db, QStringLiteral("SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS "
+                                          "WHERE TABLE_SCHEMA = CURRENT_SCHEMA() AND "
+                                          "UPPER(TABLE_NAME) = '%1' ORDER BY ORDINAL_POSITION")
+                               .arg(table));
     }
     return tables;
 }
 
 class Migrations : public BackendTest
-{
-};
+{};
 
 TEST_P(Migrations, shouldCreateTheSchemaOnceAndChangeNothingWhenRunAgain)
 {
@@ -57,7 +61,8 @@ TEST_P(Migrations, shouldCreateTheSchemaOnceAndChangeNothingWhenRunAgain)
     const int latest = cmp::db::latestSchemaVersion(db());
     EXPECT_EQ(cmp::db::schemaVersion(db()), latest);
     const auto schema = tablesAndColumns(db());
-    for (const char* table : {"FILIAL", "PRODUTO", "SOLICITA", "ITEMSOLI", "MOVOPSOL", "PARASUPRI", "NUMSOLICMP"})
+    for (const char* table :
+         {"FILIAL", "PRODUTO", "SOLICITA", "ITEMSOLI", "MOVOPSOL", "PARASUPRI", "NUMSOLICMP"})
         EXPECT_TRUE(schema.contains(QString::fromLatin1(table))) << table;
 
     // When it is migrated again, with data in it
@@ -65,7 +70,8 @@ TEST_P(Migrations, shouldCreateTheSchemaOnceAndChangeNothingWhenRunAgain)
     cmp::db::migrate(db());
     // Then nothing changed
     EXPECT_EQ(scalar(db(), QStringLiteral("SELECT COUNT(*) FROM SCHEMA_VERSION")).toInt(), latest);
-    EXPECT_EQ(scalar(db(), QStringLiteral("SELECT NMFILIAL FROM FILIAL")).toString(), QStringLiteral("Matriz"));
+    EXPECT_EQ(scalar(db(), QStringLiteral("SELECT NMFILIAL FROM FILIAL")).toString(),
+              QStringLiteral("Matriz"));
     EXPECT_EQ(tablesAndColumns(db()), schema);
 }
 
@@ -90,8 +96,8 @@ TEST_P(Migrations, shouldRefuseADatabaseNewerThanTheCodeWithoutTouchingIt)
     EXPECT_EQ(tablesAndColumns(db()), schema);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Migrations, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, Migrations,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), backendName);
 
 TEST(MigrationDialects, shouldCreateTheSameTablesAndColumnsOnBothBackends)
 {
@@ -101,7 +107,8 @@ TEST(MigrationDialects, shouldCreateTheSameTablesAndColumnsOnBothBackends)
     TestDatabase postgres(Backend::PostgreSQL);
     cmp::db::migrate(sqlite.db());
     cmp::db::migrate(postgres.db());
-    EXPECT_EQ(cmp::db::latestSchemaVersion(sqlite.db()), cmp::db::latestSchemaVersion(postgres.db()));
+    EXPECT_EQ(cmp::db::latestSchemaVersion(sqlite.db()),
+              cmp::db::latestSchemaVersion(postgres.db()));
     EXPECT_EQ(tablesAndColumns(sqlite.db()), tablesAndColumns(postgres.db()));
 }
 

@@ -443,7 +443,10 @@ public:
             qEnvironmentVariable("CMP_PG_DB"));
         remote.database.schema = QStringLiteral("cmp_scenario_%1").arg(getpid());
         administer(QStringLiteral("CREATE SCHEMA %1"));
-        server_.emplace(server::ServerOptions{remote.database, {}, std::chrono::hours(1), {}});
+        server::ServerOptions options;
+        options.database = remote.database;
+        options.tokenLifetime = std::chrono::hours(1);
+        server_.emplace(std::move(options));
         http_.emplace(*server_, server::HttpOptions{});
         remote.host = QStringLiteral("127.0.0.1");
         remote.port = http_->port();

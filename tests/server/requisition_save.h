@@ -77,11 +77,11 @@ inline fw::DataPacket itemPacket(const RequisitionKey& key, const std::vector<It
                      {QStringLiteral("TXOBSITMSOL"), FieldType::String, 2000}};
     packet.rows.reserve(items.size());
     for (const ItemValues& item : items)
-        packet.rows.push_back({{key.cdFilSoli, key.cdFilLanca, db::textOrNull(key.nrSoliCmp),
-                                item.cdProduto, item.dtProgEntr, item.dtProgEntr, item.qtSoliProd,
-                                db::textOrNull(item.txObsItmSol)},
-                               fw::UpdateStatus::Inserted,
-                               {}});
+        packet.rows.push_back(
+            {{key.cdFilSoli, key.cdFilLanca, db::textOrNull(key.nrSoliCmp), item.cdProduto,
+              item.dtProgEntr, item.dtProgEntr, item.qtSoliProd, db::textOrNull(item.txObsItmSol)},
+             fw::UpdateStatus::Inserted,
+             {}});
     return packet;
 }
 

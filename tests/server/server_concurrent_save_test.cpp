@@ -86,8 +86,8 @@ protected:
 
     // Runs `client` on each of `count` threads, each with its own signed-in
     // connection; all start together once every one has signed in.
-    std::vector<ClientRun> runClients(
-        int count, const std::function<void(int, fw::TNetConnection&, ClientRun&)>& client)
+    std::vector<ClientRun>
+    runClients(int count, const std::function<void(int, fw::TNetConnection&, ClientRun&)>& client)
     {
         std::vector<ClientRun> runs(static_cast<size_t>(count));
         std::latch signedIn(count);
@@ -122,7 +122,8 @@ protected:
     std::map<QString, qint64> lastNumbers()
     {
         std::map<QString, qint64> last;
-        QSqlQuery query = select(QStringLiteral("SELECT CDFILLANCA, NRULTSOLICMP FROM NUMSOLICMP"), {});
+        QSqlQuery query =
+            select(QStringLiteral("SELECT CDFILLANCA, NRULTSOLICMP FROM NUMSOLICMP"), {});
         while (query.next())
             last[query.value(0).toString()] = query.value(1).toLongLong();
         return last;
@@ -226,7 +227,10 @@ TEST_P(ConcurrentSaves, shouldNumberEverySaveOnceWithoutGapsAndStoreAllItsItems)
 // The observation a client types: 2000 characters, accents included.
 QString longObservation(const QString& client)
 {
-    return QStringLiteral("Entregar na doca %1, conferência à mão; ").arg(client).repeated(60).left(2000);
+    return QStringLiteral("Entregar na doca %1, conferência à mão; ")
+        .arg(client)
+        .repeated(60)
+        .left(2000);
 }
 
 // A client's change of the first item of a saved requisition.
@@ -259,9 +263,9 @@ TEST_P(ConcurrentSaves, shouldKeepOneOfTwoSimultaneousChangesOfAnItemWhole)
     ASSERT_EQ(signInOverHttp(connection, httpPort()), QString());
     const std::vector<ItemValues> saved = items(2, QString());
     const RequisitionKey newKey{"0001", "0001", {}};
-    const fw::RemoteReply first = connection.Call(
-        saveRequisitionMethod,
-        Args{headerPacket(newKey, requisitionDate), itemPacket(newKey, saved)});
+    const fw::RemoteReply first =
+        connection.Call(saveRequisitionMethod,
+                        Args{headerPacket(newKey, requisitionDate), itemPacket(newKey, saved)});
     ASSERT_TRUE(first.ok) << first.error.toStdString();
     const RequisitionKey key{"0001", "0001", first.result.toString()};
 
@@ -294,8 +298,8 @@ TEST_P(ConcurrentSaves, shouldKeepOneOfTwoSimultaneousChangesOfAnItemWhole)
     EXPECT_FALSE(stored.next());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentSaves, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentSaves,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), backendName);
 
 } // namespace
 } // namespace cmp::test

@@ -38,8 +38,10 @@ template <typename WhileOpen> QString save(QSqlDatabase db, WhileOpen whileOpen)
     const RequisitionKey key{"0001", launchingBranch, {}};
     std::vector<ItemValues> items;
     for (int product = 1; product <= itemsPerSave; ++product)
-        items.push_back({QString::number(product).rightJustified(10, '0'), QDate(2026, 12, 7),
-                         product * 1.5, {}});
+        items.push_back({QString::number(product).rightJustified(10, '0'),
+                         QDate(2026, 12, 7),
+                         product * 1.5,
+                         {}});
     return writeRequisition(db, headerPacket(key, QDate(2026, 12, 1)), itemPacket(key, items),
                             whileOpen);
 }
