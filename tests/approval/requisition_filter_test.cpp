@@ -6,6 +6,7 @@
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/standard_controls.h"
+#include "support/core_application.h"
 #include "support/module_session.h"
 
 #include <QCoreApplication>
@@ -16,15 +17,6 @@ using Cli_cmp03107::frmFiltroSolicita;
 using Cli_cmp03107::TfrmFiltroSolicita;
 
 namespace {
-
-// A server address that answers nobody is reached over Qt's network stack.
-void httpStack()
-{
-    static int argc = 1;
-    static char name[] = "requisition_filter_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-}
 
 class RequisitionFilter : public test::ModuleSession
 {
@@ -177,7 +169,6 @@ TEST_F(RequisitionFilter, shouldAskForTheBuyerListPickItAndSaveItWithTheOptions)
 
 TEST_F(RequisitionFilter, shouldReconnectSilentlyThreeTimesThenLetTheUserGiveUp)
 {
-    httpStack();
     openModule([this](TfrmFiltroSolicita& filter) {
         ui.answerNextCustom(firstCustomAnswer + 1);
         setHost([](HostContext& context) {
@@ -256,7 +247,6 @@ TEST_F(RequisitionFilter, shouldEndTheConfirmationWhenTheOperatorDoesNotRenewAnE
 
 TEST_F(RequisitionFilter, shouldLoadOnceTheServerIsBackAfterAFailedAttempt)
 {
-    httpStack();
     openModule([](TfrmFiltroSolicita& filter) {
         // A connection left pointing nowhere: the reconnection asks the host again.
         state().netLancaSoliCmp.Disconnect();

@@ -12,6 +12,7 @@
 #include "framework/ui/ui_port.h"
 #include "module/Pkg_cmp03100.h"
 #include "requisition/Cli_cmp03100.h"
+#include "support/core_application.h"
 #include "support/module_session.h"
 
 #include <QCoreApplication>
@@ -153,10 +154,6 @@ TEST_F(ModuleLifecycle, shouldSilentlyStayOpenWhileARequisitionIsBeingIncluded)
 
 TEST_F(ModuleLifecycle, shouldConnectToTheServerTheHostNames)
 {
-    static int argc = 1;
-    static char name[] = "module_lifecycle_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication http(argc, argv); // the HTTP transport runs on Qt's network stack
     auto& screen = openModule();
     setHost([](HostContext& context) {
         context.webURL = QStringLiteral("127.0.0.1");

@@ -1,5 +1,6 @@
 #include "framework/net/http_transport.h"
 #include "framework/net/net_connection.h"
+#include "support/core_application.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -50,14 +51,6 @@ alJAlQN0ojOBfM4JwqWV/lHb/gehRANCAAT2qoVSkBn2odhSc9pd1jedylyu4HV3
 v6II8o/YUikqLNalp5jclLJpQrZxUYVinAbD58dcaBWjeSWYsMQ/3HdR
 -----END PRIVATE KEY-----
 )";
-
-void application()
-{
-    static int argc = 1;
-    static char name[] = "http_transport_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
 
 struct Request
 {
@@ -184,9 +177,6 @@ Response replyWith(const RemoteReply& reply, int status = 200)
 class HttpConnection : public ::testing::Test
 {
 protected:
-    // Before any fixture exists: the stub's sockets need the application's event loop.
-    static void SetUpTestSuite() { application(); }
-
     void SetUp() override
     {
         options.connectTimeout = 2s;
