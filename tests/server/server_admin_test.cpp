@@ -64,10 +64,16 @@ protected:
 
     Outcome admin(const QStringList& command, const QStringList& passwords = {})
     {
+        return runOn(databaseArguments(), command, passwords);
+    }
+
+    // Safe on any thread: touches no connection of the fixture.
+    static Outcome runOn(const QStringList& database, const QStringList& command,
+                         const QStringList& passwords = {})
+    {
         ScriptedConsole console;
         console.passwords.assign(passwords.begin(), passwords.end());
-        const int code =
-            runAdmin(QStringList{"cmp-admin"} + databaseArguments() + command, console);
+        const int code = runAdmin(QStringList{"cmp-admin"} + database + command, console);
         return {code, console.out, console.err};
     }
 
@@ -136,10 +142,13 @@ TEST_P(AdminOnBackend, shouldLetTwoGenerateRunsWriteAtTheSameTime)
     ASSERT_EQ(admin({"demo"}).exitCode, 0);
     const int before = requisitions();
 
+    const QStringList database = databaseArguments();
     std::vector<Outcome> outcomes(2);
     std::vector<std::thread> runs;
     for (Outcome& outcome : outcomes)
-        runs.emplace_back([&] { outcome = admin({"generate", "--requisitions", "200"}); });
+        runs.emplace_back([&] {
+            outcome = runOn(database, {"generate", "--requisitions", "200"});
+        });
     for (std::thread& run : runs)
         run.join();
 
