@@ -1,10 +1,9 @@
 // Saving a requisition of 10,000 items: the change packet applied by the
-// resolver on SQLite and PostgreSQL, and the whole call over HTTP. Each
-// figure runs beside a baseline of the same run, bare prepared inserts of the
-// same rows in one transaction; "vs_baseline" is the ratio to it.
+// resolver on SQLite and PostgreSQL. Each figure runs beside a baseline of
+// the same run, bare prepared inserts of the same rows in one transaction;
+// "vs_baseline" is the ratio to it.
 #include "bench_postgres.h"
-#include "server/http_server.h"
-#include "server/requisition_save.h"
+#include "server/resolver.h"
 #include "server/server.h"
 
 #include <QSqlError>
@@ -23,7 +22,19 @@
 namespace {
 
 using namespace cmp;
-using test::RequisitionKey;
+
+struct RequisitionKey
+{
+    QString cdFilSoli;
+    QString cdFilLanca;
+    QString nrSoliCmp;
+};
+
+const server::ResolveTarget itemSoliTarget{
+    QStringLiteral("ITEMSOLI"),
+    {QStringLiteral("CDFILSOLI"), QStringLiteral("CDFILLAN"), QStringLiteral("NRSOLICMP"),
+     QStringLiteral("CDPRODUTO"), QStringLiteral("DTPROGENTR")},
+    {QStringLiteral("DTUTILIZA"), QStringLiteral("QTSOLIPROD"), QStringLiteral("TXOBSITMSOL")}};
 
 enum class Backend
 {
@@ -37,16 +48,29 @@ constexpr int deliveryDays = 10;
 const QDate requisitionDate(2026, 12, 1);
 const RequisitionKey savedRequisition{"0001", "0001", "0000000001"};
 
+// The items as new records, delivered on their first day of use.
 fw::DataPacket largeItemPacket(const RequisitionKey& key)
 {
-    std::vector<test::ItemValues> items;
-    items.reserve(itemCount);
-    for (int i = 0; i < itemCount; ++i)
-        items.push_back({QString::number(1 + i / deliveryDays).rightJustified(10, u'0'),
-                         requisitionDate.addDays(6 + i % deliveryDays),
-                         1.0 + i % 7,
-                         {}});
-    return test::itemPacket(key, items);
+    using fw::FieldType;
+    fw::DataPacket packet;
+    packet.fields = {{QStringLiteral("CDFILSOLI"), FieldType::String, 4},
+                     {QStringLiteral("CDFILLAN"), FieldType::String, 4},
+                     {QStringLiteral("NRSOLICMP"), FieldType::String, 10},
+                     {QStringLiteral("CDPRODUTO"), FieldType::String, 10},
+                     {QStringLiteral("DTPROGENTR"), FieldType::Date, 0},
+                     {QStringLiteral("DTUTILIZA"), FieldType::Date, 0},
+                     {QStringLiteral("QTSOLIPROD"), FieldType::Float, 0},
+                     {QStringLiteral("TXOBSITMSOL"), FieldType::String, 2000}};
+    packet.rows.reserve(itemCount);
+    for (int i = 0; i < itemCount; ++i) {
+        const QString product = QString::number(1 + i / deliveryDays).rightJustified(10, u'0');
+        const QDate delivery = requisitionDate.addDays(6 + i % deliveryDays);
+        packet.rows.push_back({{key.cdFilSoli, key.cdFilLanca, key.nrSoliCmp, product, delivery,
+                                delivery, 1.0 + i % 7, QVariant()},
+                               fw::UpdateStatus::Inserted,
+                               {}});
+    }
+    return packet;
 }
 
 void execute(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
@@ -133,15 +157,6 @@ void removeItems(QSqlDatabase db, const RequisitionKey& key)
     execute(db,
             QStringLiteral(
                 "DELETE FROM ITEMSOLI WHERE CDFILSOLI = ? AND CDFILLAN = ? AND NRSOLICMP = ?"),
-            {key.cdFilSoli, key.cdFilLanca, key.nrSoliCmp});
-}
-
-void removeRequisition(QSqlDatabase db, const RequisitionKey& key)
-{
-    removeItems(db, key);
-    execute(db,
-            QStringLiteral(
-                "DELETE FROM SOLICITA WHERE CDFILSOLI = ? AND CDFILLANCA = ? AND NRSOLICMP = ?"),
             {key.cdFilSoli, key.cdFilLanca, key.nrSoliCmp});
 }
 
@@ -263,45 +278,11 @@ void applyChangePacket(benchmark::State& state, Backend backend)
             state,
             [&] {
                 const server::ResolveResult result =
-                    server::applyChangePacket(db, test::itemSoliTarget, items);
+                    server::applyChangePacket(db, itemSoliTarget, items);
                 return result.ok() || fail(state, result.errorText());
             },
             [&] { removeItems(db, savedRequisition); });
     });
-}
-
-// A new requisition of 10,000 items saved by a client over HTTP: the client
-// encodes, the server decodes, numbers, resolves and commits.
-void saveOverHttp(benchmark::State& state)
-{
-    test::ensureApplication();
-    const BenchStore store(Backend::SQLite);
-    server::ServerOptions options;
-    options.database = *store.config();
-    server::Server server(options);
-    QSqlDatabase db = server.database().connection();
-    db::loadDemoData(db);
-    test::registerSaveRequisition(server.registry());
-    server::HttpServer http(server, server::HttpOptions{});
-    fw::TNetConnection connection(server::rdmLancaSoliCmp);
-    if (const QString refusal = test::signInOverHttp(connection, http.port()); !refusal.isEmpty()) {
-        fail(state, refusal);
-        return;
-    }
-
-    const RequisitionKey newRequisition{"0001", "0001", {}};
-    const std::vector<fw::RemoteValue> args{test::headerPacket(newRequisition, requisitionDate),
-                                            largeItemPacket(newRequisition)};
-    RequisitionKey saved = newRequisition;
-    const double seconds = timeEach(
-        state,
-        [&] {
-            const fw::RemoteReply reply = connection.Call(test::saveRequisitionMethod, args);
-            saved.nrSoliCmp = reply.result.isNull() ? QString() : reply.result.toString();
-            return reply.ok || fail(state, reply.error);
-        },
-        [&] { removeRequisition(db, saved); });
-    reportRatio(state, Backend::SQLite, seconds);
 }
 
 void configure(benchmark::internal::Benchmark* benchmark)
@@ -312,7 +293,6 @@ void configure(benchmark::internal::Benchmark* benchmark)
 // Each baseline runs before the figures compared with it.
 BENCHMARK_CAPTURE(bareInserts, SQLite, Backend::SQLite)->Apply(configure);
 BENCHMARK_CAPTURE(applyChangePacket, SQLite, Backend::SQLite)->Apply(configure);
-BENCHMARK(saveOverHttp)->Apply(configure);
 BENCHMARK_CAPTURE(bareInserts, PostgreSQL, Backend::PostgreSQL)->Apply(configure);
 BENCHMARK_CAPTURE(applyChangePacket, PostgreSQL, Backend::PostgreSQL)->Apply(configure);
 
