@@ -107,32 +107,6 @@ TEST(RemoteValueJson, shouldKeepEveryKindAndValueThroughCallsAndRepliesWrittenAs
     EXPECT_EQ(decodedReply.result.at(18).at(0).toPacket(), itemPacket());
 }
 
-TEST(RemoteValueJson, shouldKeepFailuresAndSignInResults)
-{
-    const RemoteReply refused = remoteReplyFromJson(
-        overTheWire(remoteReplyToJson(RemoteReply::failure("Requisição já aprovada."))));
-    EXPECT_FALSE(refused.ok);
-    EXPECT_EQ(refused.error, "Requisição já aprovada.");
-
-    SignInResult signedIn{true,
-                          {},
-                          "abc.def",
-                          "0001",
-                          "José da Conceição",
-                          QDateTime(QDate(2026, 12, 7), QTime(18, 0), Qt::UTC)};
-    const SignInResult decoded = signInResultFromJson(overTheWire(signInResultToJson(signedIn)));
-    EXPECT_TRUE(decoded.ok);
-    EXPECT_EQ(decoded.token, signedIn.token);
-    EXPECT_EQ(decoded.operatorCode, signedIn.operatorCode);
-    EXPECT_EQ(decoded.operatorName, signedIn.operatorName);
-    EXPECT_EQ(decoded.expiresAt, signedIn.expiresAt);
-
-    const SignInResult wrong = signInResultFromJson(
-        overTheWire(signInResultToJson({false, "Senha inválida.", {}, {}, {}, {}})));
-    EXPECT_FALSE(wrong.ok);
-    EXPECT_EQ(wrong.error, "Senha inválida.");
-}
-
 TEST(RemoteValueJson, shouldWriteTheDocumentedTaggedForm)
 {
     const QJsonValue json = remoteValueToJson(
