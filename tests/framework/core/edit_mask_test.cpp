@@ -4,22 +4,6 @@
 
 using namespace cmp::fw;
 
-TEST(EditMask, shouldReadTheFieldsOfAScreenMask)
-{
-    const EditMask code = EditMask::parse(">aaaa;0; ");
-    EXPECT_EQ(code.picture(), ">aaaa");
-    EXPECT_FALSE(code.savesLiterals());
-    EXPECT_EQ(code.blank(), u' ');
-
-    const EditMask date = EditMask::parse("!99/99/0000;1;_");
-    EXPECT_TRUE(date.savesLiterals());
-    EXPECT_EQ(date.blank(), u'_');
-
-    const EditMask bare = EditMask::parse("999");
-    EXPECT_TRUE(bare.savesLiterals());
-    EXPECT_EQ(bare.blank(), u'_');
-}
-
 TEST(EditMask, shouldLayRawValuesOnThePictureAndStripThemBack)
 {
     struct Case
@@ -125,13 +109,4 @@ TEST(ProductPicture, shouldFormatTreeCodesOfEveryLevel)
     for (const auto& [code, shown] : codes)
         EXPECT_EQ(FormatTreeCode(code), shown);
     EXPECT_EQ(DBPict(7), "");
-}
-
-TEST(ProductPicture, shouldFollowThePictureTheHostSetsUp)
-{
-    const QString previous = SetDBPict(productTreePict, "99.999;0; ");
-    EXPECT_EQ(GetTtNiveis(), 2);
-    EXPECT_EQ(FormatTreeCode("01001"), "01.001");
-    EXPECT_EQ(SetDBPict(productTreePict, previous), "99.999;0; ");
-    EXPECT_EQ(GetTtNiveis(), 4);
 }

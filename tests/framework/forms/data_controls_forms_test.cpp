@@ -22,7 +22,6 @@ protected:
         cdsSolicita.AddField("NMDESTSOLI", FieldType::String, 30).ReadOnly = true;
         cdsSolicita.CreateDataSet();
         append("001", "N", "Cozinha");
-        append("002", "S", "Refeitório");
         cdsSolicita.First();
         cdsSolicita.MergeChangeLog();
 
@@ -50,18 +49,6 @@ protected:
     DBEdit& dbeNmDest = form.create<DBEdit>("dbeNmDest");
     DBCheckBox& dckJusExtra = form.create<DBCheckBox>("dckJusExtra");
 };
-
-TEST_F(HeaderPage, shouldShowTheCurrentRecordAndFollowItsMoves)
-{
-    EXPECT_EQ(dbeDestino.Text(), "001");
-    EXPECT_FALSE(dckJusExtra.Checked());
-    cdsSolicita.Next();
-    EXPECT_EQ(dbeDestino.Text(), "002");
-    EXPECT_EQ(dbeNmDest.Text(), "Refeitório");
-    EXPECT_TRUE(dckJusExtra.Checked());
-    cdsSolicita.Close();
-    EXPECT_TRUE(dbeDestino.Text().isEmpty());
-}
 
 TEST_F(HeaderPage, shouldWriteTypedTextThroughSetTextIntoAnEditedRecord)
 {
@@ -166,23 +153,6 @@ TEST_F(LogGrid, shouldMoveTheRecordWithArrowsAndEditOnlyWritableCells)
     dbgItens.RowSelect = true;
     form.userKey("dbgItens", Qt::Key_Left);
     EXPECT_EQ(dbgItens.SelectedIndex(), 1) << "whole-row selection has no cell to move";
-}
-
-TEST_F(LogGrid, shouldRedrawOnlyWhenAColumnsVisibilityOrButtonChanges)
-{
-    dbgItens.AddColumn("NMPRODUTO");
-    dbgItens.AddColumn("DSJUSTOPER");
-    int redraws = 0;
-    dbgItens.addObserver(
-        [&](Control&, Property property) { redraws += property == Property::Contents; });
-
-    dbgItens.SetColumnVisible("nmproduto", false);
-    dbgItens.SetColumnVisible("NMPRODUTO", false);
-    dbgItens.SetColumnButtonStyle("DSJUSTOPER", ColumnButtonStyle::Ellipsis);
-    EXPECT_EQ(redraws, 2);
-    ASSERT_EQ(dbgItens.VisibleColumns().size(), 1u);
-    EXPECT_EQ(dbgItens.VisibleColumns()[0].ButtonStyle, ColumnButtonStyle::Ellipsis);
-    EXPECT_THROW(dbgItens.SetColumnVisible("QTDEPOPER", true), std::invalid_argument);
 }
 
 // The navigator and the field labels beside it follow the list they show.

@@ -112,26 +112,6 @@ TEST_F(Matrix, shouldMoveTheSelectionWithArrowsInsideTheNonFixedCells)
     EXPECT_EQ(degItemSoli.Row(), 3);
 }
 
-TEST_F(Matrix, shouldLetTheDrawHookChangeTextAndColourWithTheSelectionKnown)
-{
-    build();
-    degItemSoli.SelectCell(2, 2);
-    degItemSoli.OnDrawCell = [](DecisionGrid& grid, int col, int row,
-                                DecisionGrid::CellDraw& draw) {
-        if (draw.kind == DecisionGrid::CellKind::RowLabel)
-            draw.text = draw.text.section("||", 0, 0);
-        if (draw.kind == DecisionGrid::CellKind::Data && grid.ColLabel(col) == "08/12/2026" &&
-            grid.RowLabel(row).endsWith("0102"))
-            draw.color = DecisionGrid::CellColor::Yellow;
-    };
-    EXPECT_EQ(degItemSoli.DrawCell(0, 2).text, "Feijão");
-    const auto marked = degItemSoli.DrawCell(2, 2);
-    EXPECT_EQ(marked.color, DecisionGrid::CellColor::Yellow);
-    EXPECT_TRUE(marked.selected);
-    EXPECT_EQ(degItemSoli.DrawCell(1, 1).color, DecisionGrid::CellColor::InfoBackground);
-    EXPECT_EQ(degItemSoli.DrawCell(4, 1).color, DecisionGrid::CellColor::TotalGrey);
-}
-
 TEST(MatrixScale, shouldBuildFromManyRecordsWithoutMovingTheSet)
 {
     ClientDataSet items;

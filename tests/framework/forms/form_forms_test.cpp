@@ -10,8 +10,6 @@
 
 #include <QStringList>
 
-#include <memory>
-
 using namespace cmp::fw;
 
 namespace {
@@ -333,17 +331,6 @@ protected:
     BitBtn& sbtConfirma = dialog.create<BitBtn>("sbtConfirma");
 };
 
-TEST_F(Lifecycle, shouldTellTheFirstActivationAndFocusTheFirstControl)
-{
-    QStringList log;
-    dialog.OnActivate = [&](Form& f) { log.append(f.FirstActivation() ? "first" : "again"); };
-    dialog.Create();
-    dialog.Show();
-    dialog.Activate();
-    EXPECT_EQ(log, (QStringList{"first", "again"}));
-    EXPECT_EQ(dialog.ActiveControl(), &sbtConfirma);
-}
-
 TEST_F(Lifecycle, shouldEndAModalRunWithTheButtonsResultUnlessTheCloseIsRefused)
 {
     bool canClose = false;
@@ -394,25 +381,6 @@ TEST_F(Lifecycle, shouldFollowTheCloseActionChosenByOnClose)
     chosen = CloseAction::Free;
     EXPECT_TRUE(dialog.Close());
     EXPECT_EQ(releases, 1);
-}
-
-TEST(FormRelease, shouldFreeAFormThatClosesItselfOnlyAfterItsClickIsOver)
-{
-    auto owned = std::make_unique<Form>("frmLancaSoliCmp");
-    Form& form = *owned;
-    form.create<SpeedButton>("sbtFechar").OnClick = [&](Control&) {
-        form.Close();
-        EXPECT_TRUE(owned) << "still running its own handler";
-    };
-    form.OnClose = [](Form&, CloseAction& action) { action = CloseAction::Free; };
-    form.releaseRequested = [&](Form&) { DeferUntilIdle([&] { owned.reset(); }); };
-    form.Show();
-    EXPECT_EQ(findLiveForm("FRMLANCASOLICMP"), &form);
-
-    EXPECT_TRUE(form.userClick("sbtFechar"));
-
-    EXPECT_FALSE(owned);
-    EXPECT_EQ(findLiveForm("frmLancaSoliCmp"), nullptr);
 }
 
 TEST(FormDestroy, shouldRunOnDestroyOnceBeforeFreeingTheControls)

@@ -77,29 +77,6 @@ QStringList treeCodes(const DataPacket& packet)
     return codes;
 }
 
-TEST_F(EmbeddedHost, shouldRunAQueryOnTheSqliteFileWithTheDialectFunctions)
-{
-    HostDatabase& host = hostDatabase();
-    EXPECT_FALSE(host.IsRemote());
-    SqlQuery query =
-        host.Query(QStringLiteral("qryFilial"),
-                   {.SQL = QStringLiteral("SELECT NMFILIAL FROM FILIAL, PARAM(:P_CDFILIAL) "
-                                          "P WHERE CDFILIAL = NVLSTR(P.PARAM, CDFILIAL)")});
-    query.ParamByName(QStringLiteral("P_CDFILIAL")).SetValue(QStringLiteral("0004"));
-    ClientDataSet rows;
-    host.Open(query, rows);
-    ASSERT_EQ(rows.RecordCount(), 1);
-    EXPECT_EQ(rows.FieldByName(QStringLiteral("NMFILIAL")).AsString(),
-              QStringLiteral("Restaurante Industrial Sumaré"));
-}
-
-TEST_F(EmbeddedHost, shouldGiveTheProductDataOfATreeCode)
-{
-    EXPECT_EQ(Dados_Produto(QStringLiteral(" 0101001001 ")),
-              (QStringList{"0101001001", "Arroz Agulhinha Tipo 1 kg", "0000000004"}));
-    EXPECT_EQ(Dados_Produto(QStringLiteral("9999999999")), (QStringList{"9999999999", "", ""}));
-}
-
 TEST_F(EmbeddedHost, shouldAcceptOnlyProductsActiveAtTheBranch)
 {
     const auto valid = [](const char* branch, const char* code, const char* blockStock) {

@@ -144,35 +144,4 @@ TEST_P(QueryOnBackend, shouldReportBadParametersAndDatabaseErrorsAsSqlErrorNamin
 INSTANTIATE_TEST_SUITE_P(Backends, QueryOnBackend,
                          ::testing::Values(Backend::SQLite, Backend::PostgreSQL), backendName);
 
-TEST(SqlQueryDialect, shouldRunTextOfConnectedDialectFallingBackToGeneric)
-{
-    const SqlTexts texts{.SQL = "SELECT NVLSTR(:P_A, 'x') FROM PARAM(:P_A) P",
-                         .SQL_ORACLE = "SELECT NVL(:P_A, 'x') FROM DUAL",
-                         .SQL_MSSQL = ""};
-    const struct
-    {
-        const char* driver;
-        SqlDialect dialect;
-        QString text;
-    } cases[] = {
-        {"QSQLITE", SqlDialect::Generic, texts.SQL},
-        {"QPSQL", SqlDialect::Generic, texts.SQL},
-        {"QOCI", SqlDialect::Oracle, texts.SQL_ORACLE},
-        {"QODBC", SqlDialect::MsSql, texts.SQL},
-    };
-    for (const auto& c : cases) {
-        const QString connection = QStringLiteral("dialect_%1").arg(c.driver);
-        {
-            // Drivers not installed here still name their dialect; nothing runs.
-            QSqlDatabase db = QSqlDatabase::addDatabase(c.driver, connection);
-            EXPECT_EQ(sqlDialectOf(db), c.dialect) << c.driver;
-            SqlQuery query("qryTextos", texts, db);
-            EXPECT_EQ(query.Text(), c.text) << c.driver;
-            query.ParamByName("P_A").SetValue("a");
-            EXPECT_FALSE(sqlErrorOf([&] { query.Open(); }).isEmpty()) << c.driver;
-        }
-        QSqlDatabase::removeDatabase(connection);
-    }
-}
-
 } // namespace

@@ -79,21 +79,6 @@ protected:
     QtUiPort port;
 };
 
-TEST_F(QtUiPortTest, shouldEndAModalFormWithTheResultItsButtonSets)
-{
-    Dialog dialog;
-    whenModalOpens([](QWidget& window) {
-        EXPECT_EQ(window.windowTitle(), "Diálogo");
-        auto* value = window.findChild<QLineEdit*>("edtValor");
-        QTest::keyClicks(value, "42");
-        window.findChild<QToolButton*>("btnOk")->click();
-    });
-    EXPECT_EQ(port.showModal(dialog), mrOk);
-    EXPECT_EQ(dialog.edtValor.Text(), "42");
-    EXPECT_FALSE(dialog.Modal());
-    EXPECT_FALSE(dialog.Visible());
-}
-
 class Filter : public TfrmRotiGeral
 {
 public:
@@ -103,27 +88,31 @@ public:
     Edit& edtCodigo = create<Edit>(QStringLiteral("edtCodigo"));
 };
 
-TEST_F(QtUiPortTest, shouldCancelADialogByEscInAnyOfItsFields)
-{
-    Filter filter;
-    whenModalOpens([](QWidget& window) {
-        QTest::keyClick(window.findChild<QLineEdit*>("edtCodigo"), Qt::Key_Escape);
-    });
-    EXPECT_EQ(port.showModal(filter), mrCancel);
-}
-
-TEST_F(QtUiPortTest, shouldAskTheFormWhenItsDialogIsClosed)
+TEST_F(QtUiPortTest, shouldEndAModalFormByItsButtonEscOrTheWindowCloseTheFormAgreesTo)
 {
     Dialog dialog;
     int queries = 0;
     dialog.OnCloseQuery = [&](Form&, bool& canClose) { canClose = ++queries > 1; };
     whenModalOpens([](QWidget& window) {
+        EXPECT_EQ(window.windowTitle(), "Diálogo");
         window.close(); // refused: the dialog stays
         EXPECT_TRUE(window.isVisible());
-        window.close();
+        QTest::keyClicks(window.findChild<QLineEdit*>("edtValor"), "42");
+        window.findChild<QToolButton*>("btnOk")->click();
     });
+    EXPECT_EQ(port.showModal(dialog), mrOk);
+    EXPECT_EQ(dialog.edtValor.Text(), "42");
+    EXPECT_FALSE(dialog.Modal());
+    EXPECT_FALSE(dialog.Visible());
+
+    whenModalOpens([](QWidget& window) { window.close(); });
     EXPECT_EQ(port.showModal(dialog), mrCancel);
-    EXPECT_EQ(queries, 2);
+
+    Filter filter;
+    whenModalOpens([](QWidget& window) {
+        QTest::keyClick(window.findChild<QLineEdit*>("edtCodigo"), Qt::Key_Escape);
+    });
+    EXPECT_EQ(port.showModal(filter), mrCancel);
 }
 
 TEST_F(QtUiPortTest, shouldAnswerQuestionsByTheButtonPressedAndCaptionThemInPortuguese)
@@ -331,19 +320,6 @@ TEST_F(QtUiPortTest, shouldShowProgressFromTheOutermostBeginToItsEndAndTheBusyCu
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     port.setBusyCursor(false);
     EXPECT_FALSE(QApplication::overrideCursor());
-}
-
-TEST_F(QtUiPortTest, shouldShowAModelessFormInItsOwnWindowWhileTheFormIsShown)
-{
-    Dialog dialog;
-    port.showModeless(dialog);
-    QWidget* window = topLevel("frmDialogo");
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(window->isVisible());
-    dialog.Close();
-    EXPECT_FALSE(window->isVisible());
-    port.showModeless(dialog);
-    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(QtUiPortTest, shouldOpenModelessFormsInTheWindowAreaAndCloseThemThroughTheForm)

@@ -158,17 +158,5 @@ TEST_F(RecordSetModelTest, shouldRefuseEditsOnReadOnlyColumnsFieldsAndSets)
     }
 }
 
-TEST_F(RecordSetModelTest, shouldShowTheNamedOrVisibleFieldsReadOnlyForLookups)
-{
-    RecordSetModel named(items, {"QTSOLI", "CDPRODUTO"});
-    EXPECT_EQ(named.headerData(1, Qt::Horizontal).toString(), "Produto");
-    EXPECT_FALSE(named.flags(named.index(0, 0)).testFlag(Qt::ItemIsEditable));
-
-    RecordSetModel visible(items);
-    EXPECT_EQ(visible.columnCount(), 3) << "the hidden field stays out";
-    append("0500", QDate(2026, 12, 5), 5);
-    EXPECT_EQ(visible.rowCount(), 5);
-}
-
 } // namespace
 } // namespace cmp::ui
