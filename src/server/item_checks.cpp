@@ -37,13 +37,12 @@ RequisitionHeader requisitionOf(const CallContext& context, const Args& args)
 // (branch) -> cdsImpedirAlt: the branch when it lets approved items change.
 RemoteValue GetImpedirAlt(CallContext& context, Args& args)
 {
-    static const LayoutStatement impedirAlt{
-        "cdsImpedirAlt",
-        "SELECT CDFILIAL FROM PARAFILI WHERE CDFILIAL = :P_CDFILIAL AND IDPERMALTAPR = 'S'",
-        {textField("CDFILIAL", branchWidth)}};
+    fw::DataPacket packet = emptyPacket({textField("CDFILIAL", branchWidth)});
     const QString branch = paddedCode(args[0], branchWidth);
     refuseBranchUnlessOperatorMayUse(context, branch);
-    return openInLayout(context, impedirAlt, {{"P_CDFILIAL", branch}});
+    if (branchRules(context, branch).approvedItemsChangeable)
+        packet.rows.emplace_back().values = {branch};
+    return packet;
 }
 
 // (launching branch, requesting branch, number, product) ->
@@ -80,19 +79,12 @@ RemoteValue GetBloqIncluiProdCmpOL(CallContext& context, Args& args)
 // cdsBloqQtdeApura: the tally that counted the item.
 RemoteValue GetBloqQtdeApura(CallContext& context, Args& args)
 {
-    static const LayoutStatement bloqQtdeApura{
-        "cdsBloqQtdeApura",
-        "SELECT NRSEQITMAP FROM ITEMAPURA WHERE CDFILSOLI = :P_CDFILSOLI "
-        "AND CDFILLAN = :P_CDFILLAN AND NRSOLICMP = :P_NRSOLICMP "
-        "AND CDPRODUTO = :P_CDPRODUTO AND DTPROGENTR = :P_DTPROGENTR",
-        {textField("NRSEQITMAP", 10)}};
-    const RequisitionHeader requisition = requisitionOf(context, args);
-    return openInLayout(context, bloqQtdeApura,
-                        {{"P_CDFILSOLI", requisition.requestingBranch},
-                         {"P_CDFILLAN", requisition.launchingBranch},
-                         {"P_NRSOLICMP", requisition.number},
-                         {"P_CDPRODUTO", productCode(args[3])},
-                         {"P_DTPROGENTR", args[4].toDate()}});
+    fw::DataPacket packet = emptyPacket({textField("NRSEQITMAP", 10)});
+    const QString tally =
+        tallyOf(context, requisitionOf(context, args), productCode(args[3]), args[4].toDate());
+    if (!tally.isEmpty())
+        packet.rows.emplace_back().values = {tally};
+    return packet;
 }
 
 int requiredField(const fw::DataPacket& items, const char* name)

@@ -162,37 +162,6 @@ void addBreaksAt(const CallContext& context, const QString& center,
 
 // --- what is stored ---------------------------------------------------------------
 
-struct BranchRules
-{
-    bool approvalInUse = false;           // PARCMPSUP.IDUTAPROVSOL "S"
-    QString approvedItemOptions;          // IDPERALTSAPR, "NNN" when not set
-    bool approvedItemsChangeable = false; // PARAFILI.IDPERMALTAPR "S"
-    bool logisticsOperator = false;       // FILIAL.IDFUNCAOFILI "O"
-};
-
-BranchRules branchRules(const CallContext& context, const QString& branch)
-{
-    static const LayoutStatement rules{
-        "cdsRegrasFilial",
-        "SELECT C.IDUTAPROVSOL, C.IDPERALTSAPR, A.IDPERMALTAPR, F.IDFUNCAOFILI FROM FILIAL F "
-        "LEFT JOIN PARCMPSUP C ON C.CDFILIAL = F.CDFILIAL "
-        "LEFT JOIN PARAFILI A ON A.CDFILIAL = F.CDFILIAL WHERE F.CDFILIAL = :P_CDFILIAL",
-        {textField("IDUTAPROVSOL"), textField("IDPERALTSAPR", 3), textField("IDPERMALTAPR"),
-         textField("IDFUNCAOFILI")}};
-    const fw::DataPacket rows = openInLayout(context, rules, {{"P_CDFILIAL", branch}});
-    BranchRules found;
-    found.approvedItemOptions = QStringLiteral("NNN");
-    if (rows.rows.empty())
-        return found;
-    const fw::PacketRow& row = rows.rows.front();
-    found.approvalInUse = text(row, 0) == QLatin1String("S");
-    if (!text(row, 1).isEmpty())
-        found.approvedItemOptions = text(row, 1).leftJustified(3, u'N');
-    found.approvedItemsChangeable = text(row, 2) == QLatin1String("S");
-    found.logisticsOperator = text(row, 3) == QLatin1String("O");
-    return found;
-}
-
 struct StoredItem
 {
     double quantity = 0;
@@ -235,6 +204,45 @@ QHash<ItemKey, StoredItem> storedItems(const CallContext& context, const Requisi
 }
 
 } // namespace
+
+BranchRules branchRules(const CallContext& context, const QString& branch)
+{
+    static const LayoutStatement rules{
+        "cdsRegrasFilial",
+        "SELECT C.IDUTAPROVSOL, C.IDPERALTSAPR, A.IDPERMALTAPR, F.IDFUNCAOFILI FROM FILIAL F "
+        "LEFT JOIN PARCMPSUP C ON C.CDFILIAL = F.CDFILIAL "
+        "LEFT JOIN PARAFILI A ON A.CDFILIAL = F.CDFILIAL WHERE F.CDFILIAL = :P_CDFILIAL",
+        {textField("IDUTAPROVSOL"), textField("IDPERALTSAPR", 3), textField("IDPERMALTAPR"),
+         textField("IDFUNCAOFILI")}};
+    const fw::DataPacket rows = openInLayout(context, rules, {{"P_CDFILIAL", branch}});
+    BranchRules found;
+    found.approvedItemOptions = QStringLiteral("NNN");
+    if (rows.rows.empty())
+        return found;
+    const fw::PacketRow& row = rows.rows.front();
+    found.approvalInUse = text(row, 0) == QLatin1String("S");
+    if (!text(row, 1).isEmpty())
+        found.approvedItemOptions = text(row, 1).leftJustified(3, u'N');
+    found.approvedItemsChangeable = text(row, 2) == QLatin1String("S");
+    found.logisticsOperator = text(row, 3) == QLatin1String("O");
+    return found;
+}
+
+QString tallyOf(const CallContext& context, const RequisitionHeader& requisition,
+                const QString& product, const QDate& delivery)
+{
+    static const LayoutStatement tally{
+        "cdsBloqQtdeApura",
+        "SELECT NRSEQITMAP FROM ITEMAPURA WHERE CDFILSOLI = :P_CDFILSOLI "
+        "AND CDFILLAN = :P_CDFILLAN AND NRSOLICMP = :P_NRSOLICMP "
+        "AND CDPRODUTO = :P_CDPRODUTO AND DTPROGENTR = :P_DTPROGENTR",
+        {textField("NRSEQITMAP", 10)}};
+    Bindings bindings = requisitionKey(requisition);
+    bindings.emplace_back("P_CDPRODUTO", product);
+    bindings.emplace_back("P_DTPROGENTR", delivery);
+    const fw::DataPacket rows = openInLayout(context, tally, bindings);
+    return rows.rows.empty() ? QString() : text(rows.rows.front(), 0);
+}
 
 QSet<QString> managerApprovedProducts(const CallContext& context, const RequisitionHeader& header)
 {

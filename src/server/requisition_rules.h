@@ -68,6 +68,21 @@ struct DatedItem
 std::vector<PeriodicityBreak> periodicityBreaks(const CallContext& context,
                                                 const std::vector<DatedItem>& items);
 
+// What the rules read of the requesting branch's parameters.
+struct BranchRules
+{
+    bool approvalInUse = false;           // PARCMPSUP.IDUTAPROVSOL "S"
+    QString approvedItemOptions;          // IDPERALTSAPR, "NNN" when not set
+    bool approvedItemsChangeable = false; // PARAFILI.IDPERMALTAPR "S"
+    bool logisticsOperator = false;       // FILIAL.IDFUNCAOFILI "O": run by the logistics operator
+};
+
+BranchRules branchRules(const CallContext& context, const QString& branch);
+
+// The tally that counted the item of a saved requisition; empty when none.
+QString tallyOf(const CallContext& context, const RequisitionHeader& requisition,
+                const QString& product, const QDate& delivery);
+
 // The products of a saved requisition that a manager approved, where the
 // requesting branch still has their product group (or subgroup) approved item
 // by item: no item of these products may change.
