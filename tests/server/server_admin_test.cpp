@@ -64,10 +64,17 @@ protected:
 
     Outcome admin(const QStringList& command, const QStringList& passwords = {})
     {
+        return adminOn(databaseArguments(), command, passwords);
+    }
+
+    // Safe on any thread: the database arguments are read before, on the
+    // test's own connection.
+    static Outcome adminOn(const QStringList& database, const QStringList& command,
+                           const QStringList& passwords = {})
+    {
         ScriptedConsole console;
         console.passwords.assign(passwords.begin(), passwords.end());
-        const int code =
-            runAdmin(QStringList{"cmp-admin"} + databaseArguments() + command, console);
+        const int code = runAdmin(QStringList{"cmp-admin"} + database + command, console);
         return {code, console.out, console.err};
     }
 
@@ -138,8 +145,11 @@ TEST_P(AdminOnBackend, shouldLetTwoGenerateRunsWriteAtTheSameTime)
 
     std::vector<Outcome> outcomes(2);
     std::vector<std::thread> runs;
+    const QStringList database = databaseArguments();
     for (Outcome& outcome : outcomes)
-        runs.emplace_back([&] { outcome = admin({"generate", "--requisitions", "200"}); });
+        runs.emplace_back([&] {
+            outcome = adminOn(database, {"generate", "--requisitions", "200"});
+        });
     for (std::thread& run : runs)
         run.join();
 
