@@ -40,6 +40,23 @@ std::vector<PoolProduct> requisitionPool(bool meatOnly)
     return pool;
 }
 
+// The rice of the logistics operator's purchasing tree, bought monthly: the
+// branch the operator runs has it in its current requisition, where it shows
+// both the tree's block and deliveries off the purchase calendar.
+PoolProduct logisticsTreeRice()
+{
+    int stockIndex = 0;
+    for (const DemoProduct& p : demoProductTree()) {
+        if (!p.isStockProduct())
+            continue;
+        if (p.cdSubGrProd == QLatin1String("0101"))
+            return {&p, stockIndex};
+        ++stockIndex;
+    }
+    Q_ASSERT(false); // the demo tree starts with rice
+    return {};
+}
+
 // The kinds of requisition every branch gets.
 enum class Kind
 {
@@ -206,7 +223,9 @@ private:
     void addCompanyRequisition(const DemoBranch& b, int branchIndex, const Plan& plan)
     {
         RequisitionRow header = headerFor(b, branchIndex, plan);
-        const auto products = productsFor(branchIndex, plan, productsPerRequisition);
+        auto products = productsFor(branchIndex, plan, productsPerRequisition);
+        if (plan.kind == Kind::Current && b.function == QLatin1String("O"))
+            products.push_back(&rice_);
         std::vector<ItemRow> items;
         for (size_t p = 0; p < products.size(); ++p)
             for (const QDate& delivery : plan.deliveries)
@@ -318,6 +337,7 @@ private:
     DemoRandom random_{20261201};
     const std::vector<PoolProduct> meat_;
     const std::vector<PoolProduct> pool_;
+    const PoolProduct rice_ = logisticsTreeRice();
     RowInserter movopsol_;
     RowInserter movsolext_;
     RowInserter aprovcmpger_;

@@ -420,6 +420,10 @@ std::vector<Migration> laterMigrations()
         // of a date range.
         {2, QStringLiteral("solicitações por filial solicitante e data"),
          QStringLiteral("CREATE INDEX SOLICITA_FILSOLI_DATA ON SOLICITA (CDFILSOLI, DTSOLCMP);")},
+        // The periodicity check reads a center's calendar days over the
+        // delivery dates of a requisition, whatever the periodicity.
+        {3, QStringLiteral("calendário de compras por centro e data"),
+         QStringLiteral("CREATE INDEX CALENDCMP_DATA ON CALENDCMP (CDFILIAL, DTENTREGA);")},
     };
 }
 
