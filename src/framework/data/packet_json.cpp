@@ -400,15 +400,45 @@ QVariant decodeValue(const FieldDef& field, QJsonValueConstRef json, const RowPl
     Q_UNREACHABLE();
 }
 
+// Items of one requisition repeat their dates and moments from row to row: a
+// date text equal to the one above it in the same column takes that row's
+// value, without parsing it or converting a local time again.
+struct RepeatedDates
+{
+    std::vector<QString> texts;                    // by column: the last date text decoded
+    const std::vector<QVariant>* values = nullptr; // the row above
+};
+
+bool isDateKind(FieldType type)
+{
+    return type == FieldType::Date || type == FieldType::DateTime;
+}
+
 std::vector<QVariant> decodeValues(const QJsonArray& json, const std::vector<FieldDef>& fields,
-                                   const RowPlace& place)
+                                   const RowPlace& place, RepeatedDates* repeats = nullptr)
 {
     checkWidth(static_cast<size_t>(json.size()), fields.size(), place);
     std::vector<QVariant> values;
     values.reserve(fields.size());
-    auto field = fields.begin();
-    for (const QJsonValueConstRef value : json)
-        values.push_back(decodeValue(*field++, value, place));
+    size_t next = 0;
+    for (const QJsonValueConstRef value : json) {
+        const size_t column = next++;
+        const FieldDef& field = fields[column];
+        if (!repeats || !isDateKind(field.type) || !value.isString()) {
+            if (repeats)
+                repeats->texts[column].clear(); // the row above has no text here
+            values.push_back(decodeValue(field, value, place));
+            continue;
+        }
+        QString text = value.toString();
+        QString& last = repeats->texts[column];
+        if (repeats->values && !last.isEmpty() && text == last) {
+            values.push_back((*repeats->values)[column]);
+        } else {
+            values.push_back(decodeValue(field, value, place));
+            last = std::move(text);
+        }
+    }
     return values;
 }
 
@@ -517,10 +547,12 @@ std::vector<PacketRow> decodeRows(const QJsonArray& json, const std::vector<Fiel
     std::vector<PacketRow> rows;
     rows.reserve(static_cast<size_t>(json.size()));
     RowPlace place;
+    RepeatedDates repeats{std::vector<QString>(fields.size())};
     for (const QJsonValueConstRef row : json) {
         if (!row.isArray())
             fail(place.text(), typeMismatch(jsonTypeName(QJsonValue::Array), row.type()));
-        std::vector<QVariant> values = decodeValues(row.toArray(), fields, place);
+        repeats.values = rows.empty() ? nullptr : &rows.back().values;
+        std::vector<QVariant> values = decodeValues(row.toArray(), fields, place, &repeats);
         if (!rows.empty())
             shareRepeats(values, rows.back().values);
         rows.push_back(PacketRow{std::move(values), UpdateStatus::Unmodified, {}});

@@ -323,3 +323,37 @@ TEST(PacketJson, shouldRefuseATimeTheLocalClockSkips)
     });
     EXPECT_NE(message.find("data e hora inexistente no horário local"), std::string::npos);
 }
+
+// Items repeat their dates row after row; each row still reads as its own
+// text says, whatever the rows above it held.
+TEST(PacketJson, shouldReadRepeatedDatesRowByRowAcrossNullsAndBadTexts)
+{
+    const auto packet = [](const char* rows) {
+        return QByteArray(R"({"packet":"cmp","version":1,"fields":[)"
+                          R"({"name":"DTPROGENTR","type":"date"},)"
+                          R"({"name":"DTHRALTER","type":"dateTime"}],"rows":)") +
+               rows + "}";
+    };
+    const QDate dec7(2026, 12, 7);
+    const QDateTime morning = local(2026, 12, 7, 8, 30, 0, 250);
+    const DataPacket read = decodePacket(packet(R"([["2026-12-07","2026-12-07T08:30:00.250"],)"
+                                                R"([null,null],)"
+                                                R"(["2026-12-07","2026-12-07T08:30:00.250"],)"
+                                                R"(["2026-12-07","2026-12-07T08:30:00.250"],)"
+                                                R"(["2026-12-08","2026-12-07T08:30:00.250"]])"));
+    const std::vector<std::vector<QVariant>> expected{{dec7, morning},
+                                                      {QVariant(), QVariant()},
+                                                      {dec7, morning},
+                                                      {dec7, morning},
+                                                      {dec7.addDays(1), morning}};
+    ASSERT_EQ(read.rows.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(read.rows[i].values, expected[i]) << "row " << i;
+
+    EXPECT_NE(packetErrorOf([&] {
+                  decodePacket(packet(R"([["2026-12-07",null],["2026-13-07",null]])"));
+              }).find("linha 2, campo DTPROGENTR"),
+              std::string::npos);
+    EXPECT_NE(packetErrorOf([&] { decodePacket(packet(R"([["",null],["",null]])")); }),
+              std::string());
+}
