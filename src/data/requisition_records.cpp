@@ -290,6 +290,14 @@ void declareFilialSoli(ClientDataSet& cds)
     flag(cds, "IDALTVRCMPANT");
 }
 
+void declareVd_Periodicidade(ClientDataSet& cds)
+{
+    text(cds, "CDARVPROD", 20, "Produto");
+    text(cds, "NMPRODUTO", 72, "Descrição");
+    text(cds, "PERIODICIDADE", 22, "Periodicidade");
+    moment(cds, "DTPROGENTR");
+}
+
 void declareAprovCmpGer(ClientDataSet& cds)
 {
     text(cds, "CDFILSOLI", 4);

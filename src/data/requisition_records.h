@@ -43,4 +43,7 @@ void declareAprovCmpGer(fw::ClientDataSet& cdsAprovCmpGer);
 // The launch date the new-requisition wizard proposes.
 void declareData(fw::ClientDataSet& cdsData);
 
+// The items that break their product's purchase calendar.
+void declareVd_Periodicidade(fw::ClientDataSet& cdsVd_Periodicidade);
+
 } // namespace cmp::data
