@@ -197,8 +197,9 @@ void RequisitionState::clear()
     for (QStringList* list : {&stlDtEntrega, &stlProdutos, &stlProdutosTot})
         list->clear();
     for (QString* text : {&stUtiliza_Prod, &stUtiliza_Data, &stNmProduto, &stQtde, &stIdPerAltSApr,
-                          &stIdImpIncSolApr})
+                          &stIdImpIncSolApr, &stOperacao, &stObjeto, &lastInsertedTreeCode})
         text->clear();
+    lastInsertedDate = QDate();
     chKeyNum = QChar();
     cellQuantity.reset();
     BoConfirmou = false;

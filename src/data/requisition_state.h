@@ -177,6 +177,13 @@ public:
     // The quantity of the cell the quantity dialog is opened for, read from
     // the matrix's data; empty when the cell holds no record.
     std::optional<double> cellQuantity;
+    // The matrix command under way ("INSERT", "UPDATE" or "DELETE") and what
+    // it acts on ("PRODUTO" or "DATA"); the tree code and the delivery date
+    // the inclusion dialogs added last.
+    QString stOperacao;
+    QString stObjeto;
+    QString lastInsertedTreeCode;
+    QDate lastInsertedDate;
     // Whether the quantity dialog's last use was confirmed: the matrix moves
     // on to the next cell, and Down does not open the inclusion.
     bool BoConfirmou = false;

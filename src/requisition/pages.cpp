@@ -285,13 +285,18 @@ void TfrmLancaSoliCmp::showIntegrationItem()
     edtObservacao.SetText(hasItem ? item("TXOBSITMSOL")->AsString() : QString());
 }
 
+void TfrmLancaSoliCmp::AtualizaJustSol()
+{
+    if (logKey_ == state.currentKey())
+        return;
+    state.cdsMovoPSol.SetData(
+        fetch(QStringLiteral("GetMovoPSol"), QStringLiteral("Get_DataMov")).toPacket());
+    logKey_ = state.currentKey();
+}
+
 void TfrmLancaSoliCmp::loadLogPage()
 {
-    if (logKey_ != state.currentKey()) {
-        state.cdsMovoPSol.SetData(
-            fetch(QStringLiteral("GetMovoPSol"), QStringLiteral("Get_DataMov")).toPacket());
-        logKey_ = state.currentKey();
-    }
+    AtualizaJustSol();
     SetFocus(dbgItens);
     dtsMovoPSolStateChange();
     const bool hasLog = !state.cdsMovoPSol.IsEmpty();
