@@ -385,6 +385,7 @@ void TfrmLancaSoliCmp::advanceFrom(int col, int row)
 
 void TfrmLancaSoliCmp::wireWriteBack()
 {
+    degItemSoli.OnDblClick = [this](Control&) { degItemSoliDblClick(); };
     ClientDataSet& matrix = state.cdsDecisionProdutos;
     matrix.AfterEdit = [this](ClientDataSet&) { cdsDecisionProdutosAfterEdit(); };
     matrix.AfterInsert = [this](ClientDataSet&) { cdsDecisionProdutosAfterInsert(); };
