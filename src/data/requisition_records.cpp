@@ -308,7 +308,7 @@ void declareData(ClientDataSet& cds)
     date(cds, "DATA");
 }
 
-void declareVdPeriodicidade(ClientDataSet& cds)
+void declareVd_Periodicidade(ClientDataSet& cds)
 {
     text(cds, "CDARVPROD", 20, "Produto");
     text(cds, "NMPRODUTO", 72, "Nome");

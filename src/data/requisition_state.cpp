@@ -5,6 +5,7 @@
 #include "framework/data/field.h"
 #include "framework/net/check_result.h"
 #include "framework/ui/host_context.h"
+#include "framework/ui/ui_port.h"
 
 #include <algorithm>
 
@@ -109,6 +110,31 @@ void sortLookupList(QStringList& list)
     });
 }
 
+KeepPosition::KeepPosition(fw::ClientDataSet& dataSet)
+    : dataSet_(dataSet), bookmark_(hasRecords(dataSet) ? dataSet.GetBookmark() : fw::Bookmark{})
+{}
+
+KeepPosition::~KeepPosition()
+{
+    // A record left in edit is its caller's to post or cancel.
+    if (bookmark_.isValid() && dataSet_.State() == fw::DataSetState::Browse &&
+        dataSet_.BookmarkValid(bookmark_))
+        dataSet_.GotoBookmark(bookmark_);
+}
+
+bool locateItem(fw::ClientDataSet& items, const QString& treeCode, const QDate& date)
+{
+    return hasRecords(items) && items.Locate(QStringLiteral("CDARVPROD;DTPROGENTR"),
+                                             {treeCode, date}, {.caseInsensitive = true});
+}
+
+bool hasApprovedItem(fw::ClientDataSet& items)
+{
+    const KeepPosition keep(items);
+    return hasRecords(items) &&
+           items.Locate(QStringLiteral("IDSOLIAPROV"), QVariant(yes), {.caseInsensitive = true});
+}
+
 void DialogOrigins::setAll(bool fromMatrix)
 {
     for (bool* flag : {&includeProducts, &insertDate, &deleteDate, &alterProduct, &excludeProducts,
@@ -130,7 +156,7 @@ RequisitionState::RequisitionState()
     declareDecisionProdutos(cdsDecisionProdutos);
     declareMovoPSol(cdsMovoPSol);
     declareAprovCmpGer(cdsAprovCmpGer);
-    declareVdPeriodicidade(cdsVd_Periodicidade);
+    declareVd_Periodicidade(cdsVd_Periodicidade);
     declareProduto(cdsProduto);
 }
 
@@ -187,12 +213,50 @@ bool RequisitionState::lockedOtherOperator() const
 void RequisitionState::derivePermissions()
 {
     permissions_.clear();
+    percentages_.clear();
     for (cdsPermissoes.First(); !cdsPermissoes.Eof(); cdsPermissoes.Next()) {
         const QString key =
             cdsPermissoes.FieldByName(QStringLiteral("IDAUTLANCSOLI")).AsString().toUpper();
-        if (permissionKeys.contains(key))
-            permissions_.insert(key);
+        if (!permissionKeys.contains(key))
+            continue;
+        permissions_.insert(key);
+        const fw::Field* percentage = cdsPermissoes.FindField(QStringLiteral("PEALTEQTDESOLI"));
+        if (percentage && !percentage->IsNull())
+            percentages_.insert(key, percentage->AsFloat());
     }
+}
+
+std::optional<double> RequisitionState::permissionPercentage(const QString& key) const
+{
+    const auto found = percentages_.constFind(key);
+    return found == percentages_.cend() ? std::nullopt : std::optional<double>(*found);
+}
+
+bool RequisitionState::managerApprovalGroup()
+{
+    return hasRecords(cdsParamGrProdGer) &&
+           cdsParamGrProdGer.Locate(QStringLiteral("IDUTAPROVSOL;IDULTDESTSOL;IDAPROVITMSOLGR"),
+                                    {yes, yes, yes}, {.caseInsensitive = true});
+}
+
+void RequisitionState::GetParamFilial(const QString& branch)
+{
+    const fw::ProgressScope progress;
+    const fw::RemoteValue parameters =
+        fw::CheckResultServ(netLancaSoliCmp.Call(QStringLiteral("GetParamFilial"), {branch}));
+    cdsParamFilial.SetData(parameters.at(0).toPacket());
+    cdsParamGrProdGer.SetData(parameters.at(1).toPacket());
+}
+
+void RequisitionState::GetVrCmpAnt()
+{
+    if (!parametersRefreshPending)
+        return;
+    GetParamFilial(currentValue(cdsFilialSoli, QStringLiteral("CDFILIAL")));
+    // An empty answer leaves the flag as it was.
+    if (hasRecords(cdsParamGrProdGer))
+        managerApproval = managerApprovalGroup();
+    parametersRefreshPending = false;
 }
 
 bool RequisitionState::hasItemPermission() const
@@ -218,13 +282,17 @@ void RequisitionState::clear()
     for (QStringList* list : {&stlDtEntrega, &stlProdutos, &stlProdutosTot})
         list->clear();
     for (QString* text : {&stUtiliza_Prod, &stUtiliza_Data, &stNmProduto, &stQtde, &stIdPerAltSApr,
-                          &stIdImpIncSolApr})
+                          &stIdImpIncSolApr, &stOperacao, &stObjeto, &lastInsertedTreeCode})
         text->clear();
+    lastInsertedDate = QDate();
     chKeyNum = QChar();
+    cellQuantity.reset();
+    BoConfirmou = false;
     origins.setAll(false);
     buyerShown = destinationShown = true;
     managerApproval = parametersRefreshPending = false;
     permissions_.clear();
+    percentages_.clear();
 }
 
 void RequisitionState::detachHandlers()

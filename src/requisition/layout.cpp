@@ -248,6 +248,7 @@ TfrmLancaSoliCmp::TfrmLancaSoliCmp(data::RequisitionState& state)
     panMensagem1.SetCaption(QStringLiteral("Incluindo solicitação de compras"));
     panMensagem1.SetVisible(false);
     addMessages();
+    addEditMessages();
 
     // A saved requisition is browsed here; its changes go through the
     // commands that save them.
@@ -360,6 +361,7 @@ void TfrmLancaSoliCmp::wireEvents()
     OnClose = [this](Form&, CloseAction& action) { FormClose(action); };
     OnKeyDown = [this](Form&, Key& key, Shift shift) { FormKeyDown(key, shift); };
     wireRecordSets();
+    wireWriteBack();
     wirePages();
     wireMatrix();
 }

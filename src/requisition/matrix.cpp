@@ -127,7 +127,6 @@ void TfrmLancaSoliCmp::ActiveDecision()
     forgetPaintedCell();
     degItemSoli.Build(state.cdsDecisionProdutos, QStringLiteral("NMPRODUTO"),
                       QStringLiteral("DTPROGENTR"), QStringLiteral("QTSOLIPROD"));
-    selectedCellChanged();
 }
 
 QString TfrmLancaSoliCmp::CalcIndex(int col, int row) const
@@ -221,19 +220,12 @@ void TfrmLancaSoliCmp::fillItemPanel(int col, int row)
     }
     cacheProduct(state.stUtiliza_Prod);
     const QDate deliveryDate = degItemSoli.ColValue(col).toDate();
-    const bool found = locateItem(deliveryDate);
+    const bool found = data::locateItem(state.cdsItemSoli, state.stUtiliza_Prod, deliveryDate);
     showItemFacts(found);
     if (!found || selectedQuantity() == 0)
         clearItemDates();
     else
         showItemDates(deliveryDate);
-}
-
-bool TfrmLancaSoliCmp::locateItem(const QDate& deliveryDate)
-{
-    return data::hasRecords(state.cdsItemSoli) &&
-           state.cdsItemSoli.Locate(itemKeyFields, {state.stUtiliza_Prod, deliveryDate},
-                                    {.caseInsensitive = true});
 }
 
 // The quantity the lists hold for the cell; a cell they lack has none.
@@ -392,7 +384,7 @@ void TfrmLancaSoliCmp::depUtilizaExit()
         MensErro(msgPadrao.Msg(QStringLiteral("Utiliza_DtProc")), true);
     }
     const QDate deliveryDate = degItemSoli.ColValue(degItemSoli.Col()).toDate();
-    if (!locateItem(deliveryDate))
+    if (!data::locateItem(state.cdsItemSoli, state.stUtiliza_Prod, deliveryDate))
         return;
     Field& used = state.cdsItemSoli.FieldByName(QStringLiteral("DTUTILIZA"));
     if (used.AsDate() == firstUse)

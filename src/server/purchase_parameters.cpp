@@ -54,13 +54,6 @@ const LayoutStatement filiOper{
         operatorMayUse(QStringLiteral("F.CDFILIAL")),
     {textField("CDFILIAL", 4)}};
 
-// The branch, when it exists and the operator may not use it.
-const LayoutStatement refusedBranch{
-    "cdsFilialRecusada",
-    QStringLiteral("SELECT F.CDFILIAL FROM FILIAL F WHERE F.CDFILIAL = :P_CDFILIAL AND NOT ") +
-        operatorMayUse(QStringLiteral("F.CDFILIAL")),
-    {textField("CDFILIAL", 4)}};
-
 // The purchase center, when it exists and the operator may use neither it
 // nor any of its branches: its supply parameters are each branch's own.
 const LayoutStatement refusedCenter{
@@ -71,14 +64,13 @@ const LayoutStatement refusedCenter{
         operatorMayUse(QStringLiteral("B.CDFILIAL")) + QStringLiteral(")"),
     {textField("CDFILIAL", 4)}};
 
-// Parameters of a branch its center keeps from the operator are refused,
-// whatever the client asks.
-void refuseUnlessOperatorMayUse(const CallContext& context, const LayoutStatement& refused,
-                                const QString& branch)
+// A center none of whose branches the operator may use is refused, whatever
+// the client asks.
+void refuseCenterUnlessOperatorMayUse(const CallContext& context, const QString& center)
 {
-    if (!openInLayout(context, refused, {{"P_CDFILIAL", branch}, signedInOperator(context)})
+    if (!openInLayout(context, refusedCenter, {{"P_CDFILIAL", center}, signedInOperator(context)})
              .rows.empty())
-        throw ServerError(QStringLiteral("Filial %1 não liberada para o operador.").arg(branch));
+        throw ServerError(QStringLiteral("Filial %1 não liberada para o operador.").arg(center));
 }
 
 // The schema keeps no product model of a branch's own, so every branch uses
@@ -112,11 +104,11 @@ RemoteValue GetParamCmp(CallContext& context, Args& args)
     args[0] = branch; // the caller gets back the code as it was read
     const QString kind = args[1].toString();
     if (kind == QLatin1String("SUP")) {
-        refuseUnlessOperatorMayUse(context, refusedCenter, branch);
+        refuseCenterUnlessOperatorMayUse(context, branch);
         return openInLayout(context, paraSupri, {{"P_CDFILIAL", branch}});
     }
     if (kind == QLatin1String("CMP")) {
-        refuseUnlessOperatorMayUse(context, refusedBranch, branch);
+        refuseBranchUnlessOperatorMayUse(context, branch);
         return openInLayout(context, parCmpSup, {{"P_CDFILIAL", branch}});
     }
     throw ServerError(
@@ -139,7 +131,7 @@ RemoteValue GetParCmpSup(CallContext& context, Args& args)
 RemoteValue GetParamFilial(CallContext& context, Args& args)
 {
     const QString branch = paddedCode(args[0], branchWidth);
-    refuseUnlessOperatorMayUse(context, refusedBranch, branch);
+    refuseBranchUnlessOperatorMayUse(context, branch);
     return RemoteValue::Array{openInLayout(context, paramFilial, {{"P_CDFILIAL", branch}}),
                               openInLayout(context, paramGrProdGer, {{"P_CDFILIAL", branch}})};
 }

@@ -118,6 +118,27 @@ std::pair<const char*, QVariant> signedInOperator(const CallContext& context)
     return {"P_CDOPERCONECTADO", context.operatorCode};
 }
 
+void refuseBranchUnlessOperatorMayUse(const CallContext& context, const QString& branch)
+{
+    static const LayoutStatement refusedBranch{
+        "cdsFilialRecusada",
+        QStringLiteral("SELECT F.CDFILIAL FROM FILIAL F WHERE F.CDFILIAL = :P_CDFILIAL AND NOT ") +
+            operatorMayUse(QStringLiteral("F.CDFILIAL")),
+        {textField("CDFILIAL", 4)}};
+    if (!openInLayout(context, refusedBranch, {{"P_CDFILIAL", branch}, signedInOperator(context)})
+             .rows.empty())
+        throw ServerError(QStringLiteral("Filial %1 não liberada para o operador.").arg(branch));
+}
+
+QString managerApprovesItemsOf(const QString& branchColumn, const QString& product)
+{
+    return QStringLiteral("EXISTS (SELECT 1 FROM PARGRPRODGER G WHERE G.CDFILIAL = %1 "
+                          "AND G.CDGRUPPROD = %2.CDGRUPPROD AND (G.CDSUBGRPROD = '' "
+                          "OR G.CDSUBGRPROD = %2.CDSUBGRPROD) AND G.IDUTAPROVSOL = 'S' "
+                          "AND G.IDULTDESTSOL = 'S' AND G.IDAPROVITMSOLGR = 'S')")
+        .arg(branchColumn, product);
+}
+
 QString requisitionNamesJoin()
 {
     return QStringLiteral(

@@ -58,6 +58,16 @@ QString paddedCode(const fw::RemoteValue& value, int width);
 QString operatorMayUse(const QString& branchColumn);
 std::pair<const char*, QVariant> signedInOperator(const CallContext& context);
 
+// Throws the refusal "Filial <code> não liberada para o operador." for a
+// branch that exists and that the signed-in operator may not use.
+void refuseBranchUnlessOperatorMayUse(const CallContext& context, const QString& branch);
+
+// SQL condition: the branch in branchColumn has the group or subgroup of the
+// product aliased product approved item by item by a manager (IDUTAPROVSOL,
+// IDULTDESTSOL and IDAPROVITMSOLGR all "S"; an empty subgroup stands for the
+// whole group).
+QString managerApprovesItemsOf(const QString& branchColumn, const QString& product);
+
 // Joins that name a requisition's buyer (B) and destination (D), from the
 // SOLICITA row aliased R.
 QString requisitionNamesJoin();

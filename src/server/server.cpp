@@ -2,7 +2,9 @@
 
 #include "framework/sql/statement_registry.h"
 #include "server/filter_options.h"
+#include "server/item_checks.h"
 #include "server/operator_branches.h"
+#include "server/product_history.h"
 #include "server/purchase_parameters.h"
 #include "server/remote_modules.h"
 #include "server/requisition_filter.h"
@@ -70,6 +72,8 @@ Server::Server(ServerOptions options)
     registerOperatorBranches(registry_);
     registerRequisitionFilter(registry_);
     registerRequisitionReads(registry_);
+    registerItemChecks(registry_);
+    registerProductHistory(registry_);
 }
 
 // Runs work on the calling thread's connection. A connection that broke
