@@ -5,6 +5,7 @@
 // requisition with deliveries on 07/12 and 14/12/2026; requisition 2 is
 // automatic.
 #include "framework/core/abort.h"
+#include "framework/core/formats.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/decision_grid.h"
@@ -145,8 +146,8 @@ TEST_F(CellEditing, shouldWriteAChangedQuantityToMatrixItemAndLogAndMoveToTheNex
     EXPECT_EQ(item(screen, acelga, secondDelivery, "QTSOLIPROD"), 0.0) << "the cell stays";
     ASSERT_TRUE(log.Locate(QStringLiteral("CDARVPROD;DTENTROPER"), {acelga, secondDelivery}));
     EXPECT_EQ(log.FieldByName(QStringLiteral("IDOPERAMOVS")).AsString(), "E");
-    EXPECT_FALSE(screen.depUtiliza.Enabled());
-    EXPECT_TRUE(screen.depUtiliza.IsBlank());
+    // The detail panel follows the selection to the next product's first date.
+    EXPECT_EQ(FormatDate(screen.depUtiliza.Date()), screen.state.stUtiliza_Data);
 }
 
 TEST_F(CellEditing, shouldChangeNothingWhenTheDialogIsCancelledOrTheQuantityStays)
