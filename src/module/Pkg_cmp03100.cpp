@@ -1,6 +1,7 @@
 #include "module/Pkg_cmp03100.h"
 
 #include "approval/Cli_cmp03107.h"
+#include "approval/Cli_cmp03113.h"
 #include "data/module_statements.h"
 #include "data/requisition_state.h"
 #include "dialogs/Cli_cmp03102.h"
@@ -36,6 +37,7 @@ void registerScreenRoutines(data::ScreenRoutines& screens)
     };
     screens.CriaAlterQtdeSoli = [] { return Cli_cmp03102::CriaAlterQtdeSoli(); };
     screens.CriaObservProd = [](const QString& mode) { return Cli_cmp03109::CriaObservProd(mode); };
+    screens.CriaErroPeriodicidade = [] { Cli_cmp03113::CriaErroPeriodicidade(); };
 }
 
 } // namespace
@@ -51,6 +53,7 @@ void Initialize()
     Cli_cmp03107::initialization(*session);
     Cli_cmp03102::initialization(*session);
     Cli_cmp03109::initialization(*session);
+    Cli_cmp03113::initialization(*session);
 }
 
 void Finalize()
@@ -58,6 +61,7 @@ void Finalize()
     if (useCount == 0 || --useCount > 0)
         return;
     // Reverse unit order: the main screen frees the dialogs it keeps.
+    Cli_cmp03113::finalization();
     Cli_cmp03109::finalization();
     Cli_cmp03102::finalization();
     Cli_cmp03107::finalization();
