@@ -1,22 +1,17 @@
-// Editing the quantity of a matrix cell on the embedded demo, signed in as
-// operator 1 of branch 0004 (center 0001): the branch approves items,
-// keeps approved quantities, audits changes and locks automatic
-// requisitions. Requisition 3 is the operator's own manual extra
-// requisition with deliveries on 07/12 and 14/12/2026; requisition 2 is
-// automatic.
+// Editing the quantity of a matrix cell of branch 0004, whose branch also
+// locks automatic requisitions.
 #include "framework/core/abort.h"
 #include "framework/forms/buttons.h"
 #include "framework/forms/containers.h"
 #include "framework/forms/decision_grid.h"
 #include "framework/forms/standard_controls.h"
 #include "requisition/Cli_cmp03100.h"
-#include "support/module_session.h"
+#include "support/matrix_session.h"
 
 #include <functional>
 
 using namespace cmp;
 using namespace cmp::fw;
-using Cli_cmp03100::frmLancaSoliCmp;
 using Cli_cmp03100::TfrmLancaSoliCmp;
 
 namespace {
@@ -25,67 +20,9 @@ const QString acelga = QStringLiteral("0302005001"); // 24,250 and 12,500
 const QDate firstDelivery(2026, 12, 7);
 const QDate secondDelivery(2026, 12, 14);
 
-class CellEditing : public test::ModuleSession
+class CellEditing : public test::MatrixSession
 {
 protected:
-    void SetUp() override
-    {
-        test::ModuleSession::SetUp();
-        // No average unless a test sets one: no question in the way.
-        exec(QStringLiteral("DELETE FROM MEDSOLI"));
-        // The branch's items wait for approval unless a test approves one.
-        exec(QStringLiteral("UPDATE ITEMSOLI SET IDSOLIAPROV = 'N' WHERE CDFILSOLI = '0004'"));
-    }
-
-    TfrmLancaSoliCmp& openRequisition(const char* number = "0000000003")
-    {
-        ui.actInNextModal([](Form& filter) {
-            filter.userClick(QStringLiteral("sbtConfirma"));
-            return int(mrNone);
-        });
-        IniProc();
-        auto& screen = *frmLancaSoliCmp;
-        EXPECT_TRUE(screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), "0004"));
-        EXPECT_TRUE(screen.userClick(QStringLiteral("tshPadrao")));
-        EXPECT_TRUE(screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"),
-                                                        QString::fromLatin1(number)));
-        EXPECT_TRUE(screen.userClick(QStringLiteral("tshProdutos")));
-        return screen;
-    }
-
-    static void select(TfrmLancaSoliCmp& screen, const QString& treeCode, const QDate& date)
-    {
-        DecisionGrid& grid = screen.degItemSoli;
-        for (int row = grid.FixedRows(); row < grid.RowCount(); ++row)
-            for (int col = grid.FixedCols(); col < grid.ColCount(); ++col)
-                if (grid.RowLabel(row).endsWith(QStringLiteral("||") + treeCode) &&
-                    grid.ColValue(col).toDate() == date) {
-                    grid.SelectCell(col, row);
-                    return;
-                }
-        ADD_FAILURE() << "no cell " << treeCode.toStdString();
-    }
-
-    // Double-clicks the cell and acts in the quantity dialog.
-    bool edit(TfrmLancaSoliCmp& screen, const QString& treeCode, const QDate& date,
-              const std::function<void(Form&)>& inDialog)
-    {
-        select(screen, treeCode, date);
-        ui.actInNextModal([inDialog](Form& dialog) {
-            inDialog(dialog);
-            return int(mrNone);
-        });
-        return screen.userDblClick(QStringLiteral("degItemSoli"));
-    }
-
-    static std::function<void(Form&)> typeAndConfirm(const QString& quantity)
-    {
-        return [quantity](Form& dialog) {
-            dialog.userType(QStringLiteral("nedQtde"), quantity);
-            dialog.userClick(QStringLiteral("sbtConfirma"));
-        };
-    }
-
     static double item(TfrmLancaSoliCmp& screen, const QString& treeCode, const QDate& date,
                        const char* field)
     {
@@ -95,14 +32,6 @@ protected:
     }
 
     int modals() const { return int(ui.texts(UiEventKind::Modal).size()); }
-
-    std::vector<std::string> errors() const
-    {
-        std::vector<std::string> texts;
-        for (const QString& text : ui.texts(UiEventKind::Error))
-            texts.push_back(text.toStdString());
-        return texts;
-    }
 };
 
 // --- writing a confirmed quantity -------------------------------------------------------
