@@ -294,3 +294,58 @@ TEST_F(CellEditing, shouldNameWhoCouldNotBeWrittenToByTheServersErrorKey)
 }
 
 } // namespace
+
+namespace {
+
+// Numbers come from the data: a grouped quantity is read as it is stored.
+TEST_F(CellEditing, shouldLogAndTotalAGroupedQuantityAsStored)
+{
+    exec(QStringLiteral("UPDATE ITEMSOLI SET QTSOLIPROD = 1234.5, NRSEQUCONSOL = '0000000042' "
+                        "WHERE CDFILSOLI = '0004' AND NRSOLICMP = '0000000003' AND DTPROGENTR = "
+                        "'2026-12-07' AND CDPRODUTO IN (SELECT CDPRODUTO FROM PRODUTO WHERE "
+                        "CDARVPROD = '0302005001')"));
+    auto& screen = openRequisition();
+    ASSERT_TRUE(edit(screen, acelga, firstDelivery, typeAndConfirm(QStringLiteral("1"))));
+    ClientDataSet& log = screen.state.cdsMovoPSol;
+    ASSERT_TRUE(log.Locate(QStringLiteral("CDARVPROD;DTENTROPER"), {acelga, firstDelivery}));
+    EXPECT_EQ(log.FieldByName(QStringLiteral("QTANTOPER")).AsFloat(), 1234.5);
+    EXPECT_TRUE(screen.state.stlProdutosTot.contains(acelga + QStringLiteral("||13.5")));
+    EXPECT_EQ(ui.texts(UiEventKind::Info),
+              QStringList(QStringLiteral("Quantidade já considerada na consolidação do OL nº "
+                                         "0000000042.")))
+        << "said, and the edit goes on";
+}
+
+// Without Alter, only the cells of the product just included may be filled;
+// the included product is known by its tree code.
+TEST_F(CellEditing, shouldOpenOnlyTheCellsOfTheProductJustIncludedWithoutAlter)
+{
+    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = "
+                        "'0004' AND NRSOLICMP = '0000000002'"));
+    exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'S'"));
+    exec(QStringLiteral("DELETE FROM AUTLANCSOLI WHERE CDOPERADOR = '000000000001'"));
+    exec(QStringLiteral("INSERT INTO AUTLANCSOLI (CDOPERADOR, IDAUTLANCSOLI) VALUES "
+                        "('000000000001', 'INCLUIR_PRODUTO')"));
+    exec(QStringLiteral("UPDATE PARAFILI SET IDUTILIZAINTSAC = 'N'"));
+    auto& screen = openRequisition("0000000002");
+    ASSERT_FALSE(screen.sbtAlterar.Enabled());
+    ClientDataSet& items = screen.state.cdsItemSoli;
+    items.First();
+    const QString included = items.FieldByName(QStringLiteral("CDARVPROD")).AsString();
+    const QDate date = items.FieldByName(QStringLiteral("DTPROGENTR")).AsDate();
+    items.Last();
+    const QString other = items.FieldByName(QStringLiteral("CDARVPROD")).AsString();
+    screen.state.stOperacao = QStringLiteral("INSERT");
+    screen.state.stObjeto = QStringLiteral("PRODUTO");
+    screen.state.lastInsertedTreeCode = included;
+    const int before = modals();
+
+    select(screen, other, date);
+    screen.userDblClick(QStringLiteral("degItemSoli"));
+    EXPECT_EQ(modals(), before) << "silently left alone";
+    edit(screen, included, date,
+         [](Form& dialog) { dialog.userClick(QStringLiteral("sbtCancel")); });
+    EXPECT_EQ(modals(), before + 1);
+}
+
+} // namespace
