@@ -135,6 +135,11 @@ void TfrmAlterQtde::wireEvents()
     sbtObservProd.OnClick = [this](Control&) { sbtObservProdClick(); };
     nedQtde.OnKeyPress = [this](Control&, QChar& key) { nedQtdeKeyPress(key); };
     nedQtArmazena.OnKeyPress = [this](Control&, QChar& key) { nedQtArmazenaKeyPress(key); };
+    nedQtde.OnChange = [this](Control&) { keepWithinDigits(nedQtde, acceptedQuantity_); };
+    nedQtArmazena.OnChange = [this](Control&) {
+        if (fromMatrix_)
+            keepWithinDigits(nedQtArmazena, acceptedVolumes_);
+    };
 }
 
 void TfrmAlterQtde::openQuery(ClientDataSet& query, const QueryParams& params)
@@ -256,6 +261,8 @@ void TfrmAlterQtde::FormActivate()
     }
     nedQtArmazena.SetValue(fromMatrix_ ? cell.at(1).toDouble() : 0, Announce::Quiet);
     startingVolumes_ = nedQtArmazena.Value();
+    acceptedQuantity_ = nedQtde.Text();
+    acceptedVolumes_ = nedQtArmazena.Text();
 }
 
 QStringList TfrmAlterQtde::QuantProd()
@@ -420,24 +427,31 @@ void TfrmAlterQtde::nedQtdeKeyPress(QChar& key)
     // Typing over the selected quantity replaces it.
     if (std::exchange(quantitySelected_, false) && key.isPrint())
         nedQtde.SetText(QString(), Announce::Quiet);
-    if (!MaxNumber(nedQtde.Text(), integerDigits, decimalDigits, key, int(nedQtde.Text().size()),
-                   0))
-        key = QChar();
 }
 
 void TfrmAlterQtde::nedQtArmazenaKeyPress(QChar& key)
 {
     if (!fromMatrix_)
         return;
-    if (key == u'-') {
+    if (key == u'-')
         key = QChar();
-        return;
-    }
-    if (key == u'.')
+    else if (key == u'.')
         key = u',';
-    if (!MaxNumber(nedQtArmazena.Text(), integerDigits, decimalDigits, key,
-                   int(nedQtArmazena.Text().size()), 0))
-        key = QChar();
+}
+
+// A keystroke that would take the number past its digits is refused: the
+// field goes back to the text it had.
+void TfrmAlterQtde::keepWithinDigits(NumberEdit& field, QString& accepted)
+{
+    QString typed;
+    for (const QChar c : field.Text()) {
+        if (!MaxNumber(typed, integerDigits, decimalDigits, c, int(typed.size()), 0)) {
+            field.SetText(accepted, Announce::Quiet);
+            return;
+        }
+        typed += c;
+    }
+    accepted = typed;
 }
 
 void TfrmAlterQtde::FormKeyDown(Key& key, Shift shift)

@@ -96,6 +96,7 @@ private:
     void sbtObservProdClick();
     void nedQtdeKeyPress(QChar& key);
     void nedQtArmazenaKeyPress(QChar& key);
+    void keepWithinDigits(fw::NumberEdit& field, QString& accepted);
 
     bool fromMatrix_ = true;
     bool loadPending_ = true;
@@ -105,6 +106,9 @@ private:
     int closeResult_ = 0;
     double startingQuantity_ = 0;
     double startingVolumes_ = 0;
+    // The texts last kept within the digits allowed.
+    QString acceptedQuantity_;
+    QString acceptedVolumes_;
 };
 
 // The instance, kept between uses until the requisition screen closes.

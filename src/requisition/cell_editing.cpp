@@ -175,9 +175,8 @@ void TfrmLancaSoliCmp::degItemSoliDblClick()
     if (itemFound) {
         const QString consolidation = currentValue(items, QStringLiteral("NRSEQUCONSOL"));
         if (!consolidation.trimmed().isEmpty())
-            msgPadrao.ShowMsg(QString(msgPadrao.Msg(QStringLiteral("Quant_Cons")))
-                                  .replace(QStringLiteral("%s"), consolidation),
-                              MsgType::Information, {MsgButton::Ok});
+            uiPort().showInfo(QString(msgPadrao.Msg(QStringLiteral("Quant_Cons")))
+                                  .replace(QStringLiteral("%s"), consolidation));
     }
     if (approvedItem) {
         loadInto(cdsImpedirAlt, QStringLiteral("GetImpedirAlt"),

@@ -72,6 +72,15 @@ void pressKey(Runner& runner, const QString& name, const KeyPress& press)
     runner.form().userKey(name, press.key, press.shift);
 }
 
+// Each key is an action of its own, as a person types: the field's key
+// handlers see the text typed so far, and one refused key ends only itself.
+void typeKeys(Runner& runner, const Step& step)
+{
+    const QString& name = step.args.at(0);
+    for (const KeyPress& press : toTypedKeys(step.args.at(1)))
+        pressKey(runner, name, press);
+}
+
 // The grid gets the focus, as a click on it would give, then the selection moves.
 template <class Grid, class Select> void selectInGrid(Runner& runner, Grid& grid, Select select)
 {
@@ -127,6 +136,8 @@ const std::vector<Command>& actionCommands()
          [](Runner& runner, const Step& step) {
              pressKey(runner, step.args.at(0), toKey(step.args.at(1)));
          }},
+        {"keys", "keys CONTROL TEXT", 2, 2,
+         [](const QStringList& args) { toTypedKeys(args.at(1)); }, typeKeys},
         {"row", "row GRID ROW", 2, 2, [](const QStringList& args) { checkGridRow(args.at(1)); },
          selectRow},
         {"cell", "cell GRID ROW COLUMN", 3, 3, nullptr, selectCell},

@@ -49,6 +49,26 @@ const std::vector<std::pair<QString, fw::ColorRole>>& colorRoles()
     return roles;
 }
 
+using CellColor = fw::DecisionGrid::CellColor;
+
+const std::vector<std::pair<QString, CellColor>>& cellColors()
+{
+    static const std::vector<std::pair<QString, CellColor>> colors{
+        {"normal", CellColor::Normal},
+        {"info", CellColor::InfoBackground},
+        {"grey", CellColor::TotalGrey},
+        {"yellow", CellColor::Yellow}};
+    return colors;
+}
+
+template <class T> QString nameOf(const std::vector<std::pair<QString, T>>& table, T value)
+{
+    for (const auto& [name, entry] : table)
+        if (entry == value)
+            return name;
+    return {};
+}
+
 } // namespace
 
 void badArgument(const QString& why)
@@ -93,6 +113,19 @@ KeyPress toKey(const QString& word)
     return {shortCut.key, shortCut.shift};
 }
 
+std::vector<KeyPress> toTypedKeys(const QString& text)
+{
+    std::vector<KeyPress> keys;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            badArgument(
+                QStringLiteral("\"%1\" has no key of its own: type it with \"type\"").arg(c));
+        // Qt numbers a printable key by its upper-case character.
+        keys.push_back({c.toUpper().unicode(), c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier});
+    }
+    return keys;
+}
+
 Answer toAnswer(const QString& word)
 {
     bool isNumber = false;
@@ -131,10 +164,17 @@ fw::ColorRole toColorRole(const QString& word)
 
 QString colorRoleName(fw::ColorRole role)
 {
-    for (const auto& [name, value] : colorRoles())
-        if (value == role)
-            return name;
-    return {};
+    return nameOf(colorRoles(), role);
+}
+
+CellColor toCellColor(const QString& word)
+{
+    return lookUp(cellColors(), word, QStringLiteral("a cell colour"));
+}
+
+QString cellColorName(CellColor color)
+{
+    return nameOf(cellColors(), color);
 }
 
 } // namespace cmp::scenario

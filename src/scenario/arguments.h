@@ -1,12 +1,14 @@
 #pragma once
 
 #include "framework/forms/control.h"
+#include "framework/forms/decision_grid.h"
 #include "framework/ui/ui_port.h"
 
 #include <QDate>
 #include <QString>
 
 #include <variant>
+#include <vector>
 
 // Conversions of scenario words into values. Each throws
 // std::invalid_argument with a text naming the word and what was expected.
@@ -28,6 +30,9 @@ struct KeyPress
     fw::Shift shift;
 };
 KeyPress toKey(const QString& word);
+// The keys that type the text one character at a time: printable ASCII only,
+// since other characters have no key of their own.
+std::vector<KeyPress> toTypedKeys(const QString& text);
 // The button a question is answered with, by its Portuguese caption or its
 // English name (Sim/Yes, Não/No, OK, Cancelar/Cancel, Abortar/Abort,
 // Repetir/Retry, Ignorar/Ignore, Todos/All), or a custom answer's number.
@@ -39,5 +44,8 @@ QString modalResultName(int result);
 // normal, required, disabled, info.
 fw::ColorRole toColorRole(const QString& word);
 QString colorRoleName(fw::ColorRole role);
+// A matrix cell's colour: normal, info, grey, yellow.
+fw::DecisionGrid::CellColor toCellColor(const QString& word);
+QString cellColorName(fw::DecisionGrid::CellColor color);
 
 } // namespace cmp::scenario

@@ -109,6 +109,51 @@ QString cellText(Runner& runner, const Step& step)
     return cross.DrawCell(cell.column, cell.row).text;
 }
 
+// The matrix names its selected cell by the labels of its row and column.
+void expectSelected(Runner& runner, const Step& step)
+{
+    fw::Control& control = runner.control(step.args.at(0));
+    const QString& row = step.args.at(1);
+    const QString& column = step.args.at(2);
+    if (const auto* grid = dynamic_cast<const fw::DBGrid*>(&control)) {
+        const GridCell cell = findCell(*grid, row, column);
+        if (grid->Row() != cell.row || grid->SelectedIndex() != cell.column)
+            fail(QStringLiteral("the selected cell is row %1, column %2")
+                     .arg(grid->Row() + 1)
+                     .arg(grid->SelectedIndex() + 1));
+        return;
+    }
+    auto& cross = runner.control<fw::DecisionGrid>(control.Name(), "grid");
+    const GridCell cell = findCell(cross, row, column);
+    if (cross.Row() != cell.row || cross.Col() != cell.column)
+        fail(QStringLiteral("the selected cell is %1, %2")
+                 .arg(quote(cross.RowLabel(cross.Row())), quote(cross.ColLabel(cross.Col()))));
+}
+
+void expectCellColor(Runner& runner, const Step& step)
+{
+    auto& grid = runner.control<fw::DecisionGrid>(step.args.at(0), "cross-table grid");
+    const GridCell cell = findCell(grid, step.args.at(1), step.args.at(2));
+    const fw::DecisionGrid::CellColor seen = grid.DrawCell(cell.column, cell.row).color;
+    if (seen != toCellColor(step.args.at(3)))
+        fail(QStringLiteral("the cell is %1").arg(cellColorName(seen)));
+}
+
+// --- server calls -----------------------------------------------------------------
+
+void expectCalls(Runner& runner, const QStringList& methods)
+{
+    const Runner::ActionCalls last = runner.lastActionCalls();
+    if (last.line == 0)
+        fail(QStringLiteral("no action ran before this line"));
+    if (last.methods != methods)
+        fail(last.methods.isEmpty()
+                 ? QStringLiteral("the action of line %1 called no server method").arg(last.line)
+                 : QStringLiteral("the action of line %1 called %2")
+                       .arg(last.line)
+                       .arg(last.methods.join(u' ')));
+}
+
 // --- database ---------------------------------------------------------------------
 
 QSqlQuery query(Runner& runner, const QString& sql)
@@ -156,12 +201,19 @@ const std::vector<Command>& expectCommands()
          }},
         {"expect question", "expect question TEXT", 1, 1, nullptr,
          [](Runner& runner, const Step& step) { runner.expectQuestion(step.args.at(0)); }},
-        {"expect no", "expect no messages", 1, 1,
+        {"expect no", "expect no messages|calls", 1, 1,
          [](const QStringList& args) {
-             if (args.at(0) != QLatin1String("messages"))
-                 badArgument(QStringLiteral("usage: expect no messages"));
+             if (args.at(0) != QLatin1String("messages") && args.at(0) != QLatin1String("calls"))
+                 badArgument(QStringLiteral("usage: expect no messages|calls"));
          },
-         [](Runner& runner, const Step&) { runner.expectNoMessages(); }},
+         [](Runner& runner, const Step& step) {
+             if (step.args.at(0) == QLatin1String("calls"))
+                 expectCalls(runner, {});
+             else
+                 runner.expectNoMessages();
+         }},
+        {"expect calls", "expect calls METHOD...", 1, -1, nullptr,
+         [](Runner& runner, const Step& step) { expectCalls(runner, step.args); }},
         {"expect enabled", "expect enabled CONTROL...", 1, -1, nullptr,
          [](Runner& runner, const Step& step) { expectState(runner, step, isEnabled, true); }},
         {"expect disabled", "expect disabled CONTROL...", 1, -1, nullptr,
@@ -224,6 +276,9 @@ const std::vector<Command>& expectCommands()
          [](Runner& runner, const Step& step) {
              expectEqual(QStringLiteral("the cell"), cellText(runner, step), step.args.at(3));
          }},
+        {"expect selected", "expect selected GRID ROW COLUMN", 3, 3, nullptr, expectSelected},
+        {"expect cellcolor", "expect cellcolor GRID ROW COLUMN normal|info|grey|yellow", 4, 4,
+         [](const QStringList& args) { toCellColor(args.at(3)); }, expectCellColor},
         {"expect rows", "expect rows SQL NUMBER", 2, 2, checkCount,
          [](Runner& runner, const Step& step) {
              const int seen = rowCount(runner, step.args.at(0));

@@ -34,6 +34,14 @@ QString describe(const fw::UiEvent& event)
     return QStringLiteral("%1 \"%2\"").arg(kind, event.text);
 }
 
+// Lines that check or answer in advance are not actions of the user.
+bool isAction(const Command& command)
+{
+    const auto& checks = expectCommands();
+    const bool expectation = &command >= checks.data() && &command < checks.data() + checks.size();
+    return !expectation && !command.answersPrompt && !command.opensBlock;
+}
+
 // Hears how a modal form ends, and gives the form's owner its handler back
 // afterwards, also when a failure leaves the block early.
 class ModalEndWatch
@@ -94,12 +102,15 @@ Runner::Runner(Script script, RunOptions options)
 {
     previousPort_ = fw::SetUiPort(port_.get());
     previousContext_ = fw::SetHostContext({});
+    fw::TNetConnection::SetCallObserver(
+        [this](const QString& module, const QString& method) { noteServerCall(module, method); });
 }
 
 Runner::~Runner()
 {
     RunReport ignored;
     finalizeModules(ignored);
+    fw::TNetConnection::SetCallObserver(nullptr);
     fw::SetUiPort(previousPort_);
     fw::SetHostContext(previousContext_);
 }
@@ -148,6 +159,13 @@ void Runner::runSteps(const std::vector<Step>& steps)
 void Runner::runStep(const Step& step)
 {
     attributeEvents(); // what came so far belongs to the enclosing line
+    const size_t depth = runningLines_.size();
+    const bool action = isAction(*step.command);
+    if (action) {
+        // Deeper entries belong to the blocks of an earlier action.
+        lastActions_.resize(depth + 1);
+        lastActions_[depth] = {step.line, serverCalls_.size(), -1};
+    }
     runningLines_.push_back(step.line);
     if (step.command->answersPrompt)
         answerSteps_.push_back(&step);
@@ -169,6 +187,10 @@ void Runner::runStep(const Step& step)
     }
     attributeEvents();
     runningLines_.pop_back();
+    if (action) {
+        lastActions_.resize(depth + 1);
+        lastActions_[depth].endCall = serverCalls_.size();
+    }
     if (runningLines_.empty())
         fw::FlushIdleWork(); // as the host does when it is idle again
 }
@@ -177,6 +199,29 @@ void Runner::attributeEvents()
 {
     const int line = runningLines_.empty() ? 0 : runningLines_.back();
     eventLines_.resize(port_->events().size(), line);
+}
+
+// A server that runs the screens' statements for them is reached through a
+// call too; that is the host database, not a call of the screen's own.
+void Runner::noteServerCall(const QString& module, const QString& method)
+{
+    if (module != fw::runStatementModule || method != fw::runStatementMethod)
+        serverCalls_ << method;
+}
+
+Runner::ActionCalls Runner::lastActionCalls() const
+{
+    // The expectation asking is itself running, one depth below. Before the
+    // first action of a block, the action still running that opened it.
+    const size_t depth = runningLines_.empty() ? 0 : runningLines_.size() - 1;
+    for (size_t at = std::min(depth + 1, lastActions_.size()); at-- > 0;) {
+        const ActionRange& range = lastActions_[at];
+        if (range.line == 0)
+            continue;
+        const qsizetype end = range.endCall < 0 ? serverCalls_.size() : range.endCall;
+        return {range.line, serverCalls_.mid(range.firstCall, end - range.firstCall)};
+    }
+    return {};
 }
 
 // --- forms ----------------------------------------------------------------------
@@ -231,6 +276,8 @@ int Runner::runModal(const Step& step, fw::Form& form)
         throw failure(QStringLiteral("the modal form that opened is %1").arg(form.Name()));
     attributeEvents();
     runningLines_.push_back(step.line);
+    // Actions of an earlier block at this depth are not this block's.
+    lastActions_.resize(std::min(lastActions_.size(), runningLines_.size()));
 
     ModalEndWatch watch(form);
     modalForms_.push_back(&form);

@@ -124,8 +124,20 @@ public:
     void expectQuestion(const QString& text);
     void expectNoMessages();
 
+    // The server methods the last action at this line's depth called, in
+    // order: a modal block's lines are below the action that opened it, and
+    // what runs in the block counts for that action too. Before a block's
+    // first action, the calls its opener made so far.
+    struct ActionCalls
+    {
+        int line = 0; // 0: no action ran yet at this depth
+        QStringList methods;
+    };
+    ActionCalls lastActionCalls() const;
+
 private:
     void runStep(const Step& step);
+    void noteServerCall(const QString& module, const QString& method);
     int runModal(const Step& step, fw::Form& form);
     void attributeEvents();
     void startServer();
@@ -150,6 +162,14 @@ private:
     std::vector<const Step*> answerSteps_; // the prompt answers queued, in order
     qsizetype messagesChecked_ = 0;        // events up to which messages were checked
     qsizetype questionsChecked_ = 0;
+    QStringList serverCalls_; // every method called, in order
+    struct ActionRange
+    {
+        int line = 0;
+        qsizetype firstCall = 0;
+        qsizetype endCall = -1; // -1: still running
+    };
+    std::vector<ActionRange> lastActions_; // by depth
 };
 
 } // namespace cmp::scenario

@@ -1,9 +1,5 @@
-// Editing the quantity of a matrix cell on the embedded demo, signed in as
-// operator 1 of branch 0004 (center 0001): the branch approves items,
-// keeps approved quantities, audits changes and locks automatic
-// requisitions. Requisition 3 is the operator's own manual extra
-// requisition with deliveries on 07/12 and 14/12/2026; requisition 2 is
-// automatic.
+// Editing the quantity of a matrix cell of branch 0004, whose branch also
+// locks automatic requisitions.
 #include "framework/core/abort.h"
 #include "framework/core/formats.h"
 #include "framework/forms/buttons.h"
@@ -11,13 +7,12 @@
 #include "framework/forms/decision_grid.h"
 #include "framework/forms/standard_controls.h"
 #include "requisition/Cli_cmp03100.h"
-#include "support/module_session.h"
+#include "support/matrix_session.h"
 
 #include <functional>
 
 using namespace cmp;
 using namespace cmp::fw;
-using Cli_cmp03100::frmLancaSoliCmp;
 using Cli_cmp03100::TfrmLancaSoliCmp;
 
 namespace {
@@ -26,67 +21,9 @@ const QString acelga = QStringLiteral("0302005001"); // 24,250 and 12,500
 const QDate firstDelivery(2026, 12, 7);
 const QDate secondDelivery(2026, 12, 14);
 
-class CellEditing : public test::ModuleSession
+class CellEditing : public test::MatrixSession
 {
 protected:
-    void SetUp() override
-    {
-        test::ModuleSession::SetUp();
-        // No average unless a test sets one: no question in the way.
-        exec(QStringLiteral("DELETE FROM MEDSOLI"));
-        // The branch's items wait for approval unless a test approves one.
-        exec(QStringLiteral("UPDATE ITEMSOLI SET IDSOLIAPROV = 'N' WHERE CDFILSOLI = '0004'"));
-    }
-
-    TfrmLancaSoliCmp& openRequisition(const char* number = "0000000003")
-    {
-        ui.actInNextModal([](Form& filter) {
-            filter.userClick(QStringLiteral("sbtConfirma"));
-            return int(mrNone);
-        });
-        IniProc();
-        auto& screen = *frmLancaSoliCmp;
-        EXPECT_TRUE(screen.state.cdsFilialSoli.Locate(QStringLiteral("CDFILIAL"), "0004"));
-        EXPECT_TRUE(screen.userClick(QStringLiteral("tshPadrao")));
-        EXPECT_TRUE(screen.state.cdsServSolicita.Locate(QStringLiteral("NRSOLICMP"),
-                                                        QString::fromLatin1(number)));
-        EXPECT_TRUE(screen.userClick(QStringLiteral("tshProdutos")));
-        return screen;
-    }
-
-    static void select(TfrmLancaSoliCmp& screen, const QString& treeCode, const QDate& date)
-    {
-        DecisionGrid& grid = screen.degItemSoli;
-        for (int row = grid.FixedRows(); row < grid.RowCount(); ++row)
-            for (int col = grid.FixedCols(); col < grid.ColCount(); ++col)
-                if (grid.RowLabel(row).endsWith(QStringLiteral("||") + treeCode) &&
-                    grid.ColValue(col).toDate() == date) {
-                    grid.SelectCell(col, row);
-                    return;
-                }
-        ADD_FAILURE() << "no cell " << treeCode.toStdString();
-    }
-
-    // Double-clicks the cell and acts in the quantity dialog.
-    bool edit(TfrmLancaSoliCmp& screen, const QString& treeCode, const QDate& date,
-              const std::function<void(Form&)>& inDialog)
-    {
-        select(screen, treeCode, date);
-        ui.actInNextModal([inDialog](Form& dialog) {
-            inDialog(dialog);
-            return int(mrNone);
-        });
-        return screen.userDblClick(QStringLiteral("degItemSoli"));
-    }
-
-    static std::function<void(Form&)> typeAndConfirm(const QString& quantity)
-    {
-        return [quantity](Form& dialog) {
-            dialog.userType(QStringLiteral("nedQtde"), quantity);
-            dialog.userClick(QStringLiteral("sbtConfirma"));
-        };
-    }
-
     static double item(TfrmLancaSoliCmp& screen, const QString& treeCode, const QDate& date,
                        const char* field)
     {
@@ -96,14 +33,6 @@ protected:
     }
 
     int modals() const { return int(ui.texts(UiEventKind::Modal).size()); }
-
-    std::vector<std::string> errors() const
-    {
-        std::vector<std::string> texts;
-        for (const QString& text : ui.texts(UiEventKind::Error))
-            texts.push_back(text.toStdString());
-        return texts;
-    }
 };
 
 // --- writing a confirmed quantity -------------------------------------------------------
@@ -363,6 +292,61 @@ TEST_F(CellEditing, shouldNameWhoCouldNotBeWrittenToByTheServersErrorKey)
                             "necessário(s) para envio de e-mail.",
                             "Não foi possível enviar e-mail para operador 000000000001 - Ana "
                             "Paula Ribeiro - X."}));
+}
+
+} // namespace
+
+namespace {
+
+// Numbers come from the data: a grouped quantity is read as it is stored.
+TEST_F(CellEditing, shouldLogAndTotalAGroupedQuantityAsStored)
+{
+    exec(QStringLiteral("UPDATE ITEMSOLI SET QTSOLIPROD = 1234.5, NRSEQUCONSOL = '0000000042' "
+                        "WHERE CDFILSOLI = '0004' AND NRSOLICMP = '0000000003' AND DTPROGENTR = "
+                        "'2026-12-07' AND CDPRODUTO IN (SELECT CDPRODUTO FROM PRODUTO WHERE "
+                        "CDARVPROD = '0302005001')"));
+    auto& screen = openRequisition();
+    ASSERT_TRUE(edit(screen, acelga, firstDelivery, typeAndConfirm(QStringLiteral("1"))));
+    ClientDataSet& log = screen.state.cdsMovoPSol;
+    ASSERT_TRUE(log.Locate(QStringLiteral("CDARVPROD;DTENTROPER"), {acelga, firstDelivery}));
+    EXPECT_EQ(log.FieldByName(QStringLiteral("QTANTOPER")).AsFloat(), 1234.5);
+    EXPECT_TRUE(screen.state.stlProdutosTot.contains(acelga + QStringLiteral("||13.5")));
+    EXPECT_EQ(ui.texts(UiEventKind::Info),
+              QStringList(QStringLiteral("Quantidade já considerada na consolidação do OL nº "
+                                         "0000000042.")))
+        << "said, and the edit goes on";
+}
+
+// Without Alter, only the cells of the product just included may be filled;
+// the included product is known by its tree code.
+TEST_F(CellEditing, shouldOpenOnlyTheCellsOfTheProductJustIncludedWithoutAlter)
+{
+    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = "
+                        "'0004' AND NRSOLICMP = '0000000002'"));
+    exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'S'"));
+    exec(QStringLiteral("DELETE FROM AUTLANCSOLI WHERE CDOPERADOR = '000000000001'"));
+    exec(QStringLiteral("INSERT INTO AUTLANCSOLI (CDOPERADOR, IDAUTLANCSOLI) VALUES "
+                        "('000000000001', 'INCLUIR_PRODUTO')"));
+    exec(QStringLiteral("UPDATE PARAFILI SET IDUTILIZAINTSAC = 'N'"));
+    auto& screen = openRequisition("0000000002");
+    ASSERT_FALSE(screen.sbtAlterar.Enabled());
+    ClientDataSet& items = screen.state.cdsItemSoli;
+    items.First();
+    const QString included = items.FieldByName(QStringLiteral("CDARVPROD")).AsString();
+    const QDate date = items.FieldByName(QStringLiteral("DTPROGENTR")).AsDate();
+    items.Last();
+    const QString other = items.FieldByName(QStringLiteral("CDARVPROD")).AsString();
+    screen.state.stOperacao = QStringLiteral("INSERT");
+    screen.state.stObjeto = QStringLiteral("PRODUTO");
+    screen.state.lastInsertedTreeCode = included;
+    const int before = modals();
+
+    select(screen, other, date);
+    screen.userDblClick(QStringLiteral("degItemSoli"));
+    EXPECT_EQ(modals(), before) << "silently left alone";
+    edit(screen, included, date,
+         [](Form& dialog) { dialog.userClick(QStringLiteral("sbtCancel")); });
+    EXPECT_EQ(modals(), before + 1);
 }
 
 } // namespace

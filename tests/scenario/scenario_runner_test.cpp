@@ -9,6 +9,7 @@
 #include "framework/forms/data_controls.h"
 #include "framework/forms/decision_grid.h"
 #include "framework/forms/standard_controls.h"
+#include "framework/net/net_connection.h"
 #include "framework/ui/host_context.h"
 #include "framework/ui/lookups.h"
 #include "framework/ui/password.h"
@@ -53,7 +54,17 @@ public:
                 control(QStringLiteral("lblResultado")).SetCaption(QStringLiteral("ctrl+enter"));
         };
         create<Edit>(QStringLiteral("edtNome"));
+        // At most three digits: a handler that reads what was typed so far.
+        create<Edit>(QStringLiteral("edtQtde")).OnKeyPress = [](Control& edit, QChar& key) {
+            if (key.isDigit() && edit.Text().size() >= 3)
+                key = QChar();
+        };
         create<Label>(QStringLiteral("lblResultado"));
+        create<SpeedButton>(QStringLiteral("sbtServidor")).OnClick = [](Control&) {
+            TNetConnection server(QStringLiteral("Cmp03100.rdmLancaSoliCmp"));
+            server.Call(QStringLiteral("GetImpedirAlt"), {RemoteValue(QStringLiteral("0001"))});
+            server.Call(QStringLiteral("GetMedia"));
+        };
         auto& gravar = create<SpeedButton>(QStringLiteral("sbtGravar"));
         gravar.OnClick = [](Control&) {
             if (uiPort().ask({QStringLiteral("Gravar?")}) == MsgButton::Yes)
@@ -148,11 +159,14 @@ private:
         auto& matrix = create<DecisionGrid>(QStringLiteral("degItemSoli"));
         matrix.Build(itens, QStringLiteral("NMPRODUTO"), QStringLiteral("DTENTREGA"),
                      QStringLiteral("QTSOLI"));
-        matrix.OnDrawCell = [](DecisionGrid&, int, int, DecisionGrid::CellDraw& draw) {
+        matrix.OnDrawCell = [](DecisionGrid& grid, int, int row, DecisionGrid::CellDraw& draw) {
             if (draw.kind == DecisionGrid::CellKind::RowLabel)
                 draw.text = draw.text.section(QStringLiteral("||"), 0, 0);
             else if (draw.kind == DecisionGrid::CellKind::TotalLabel)
                 draw.text = QStringLiteral("Total");
+            else if (draw.kind == DecisionGrid::CellKind::Data &&
+                     grid.RowLabel(row).startsWith(QStringLiteral("Feij")))
+                draw.color = DecisionGrid::CellColor::Yellow;
         };
     }
 
@@ -163,6 +177,12 @@ private:
         TfrmRotiGeral dialog(QStringLiteral("frmDialogo"), QStringLiteral("TST002"));
         dialog.SetCaption(QStringLiteral("Diálogo"));
         auto& nome = dialog.create<Edit>(QStringLiteral("edtNome"));
+        dialog.create<SpeedButton>(QStringLiteral("sbtMedia")).OnClick = [](Control&) {
+            TNetConnection(QStringLiteral("Cmp03100.rdmLancaSoliCmp"))
+                .Call(QStringLiteral("GetMedia"));
+        };
+        TNetConnection(QStringLiteral("Cmp03100.rdmLancaSoliCmp"))
+            .Call(QStringLiteral("DescComplProd"));
         if (uiPort().showModal(dialog) == mrOk)
             control(QStringLiteral("lblResultado")).SetCaption(nome.Text());
     }
@@ -247,6 +267,8 @@ TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
         {"expect color edtNome azul", "t.scn:1: \"azul\" is not a colour role"},
         {"expect form frmX aberto", "t.scn:1: \"aberto\" is not visible, hidden, closed, freed"},
         {"expect no surprises", "t.scn:1: usage: expect no messages"},
+        {"expect cellcolor degItemSoli a b azul", "t.scn:1: \"azul\" is not a cell colour"},
+        {"keys edtNome \"Feijão\"", "t.scn:1: \"ã\" has no key of its own"},
         {"type a \"unterminated", "t.scn:1: a quoted string has no closing quote"},
         {"\n\nend", "t.scn:3: \"end\" without a block to end"},
         {"modal frmA\nclick x\nend maybe", "t.scn:3: \"maybe\" is not a modal result"},
@@ -346,6 +368,66 @@ expect no messages
     EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
 }
 
+// The matrix's own drawing decides the colour; the selection moves with the keys.
+TEST(ScenarioRunner, shouldCheckTheSelectedMatrixCellAndItsColour)
+{
+    const RunReport report = run(QStringLiteral(R"(
+open TESTE
+type edtCodigo "0101"
+cell degItemSoli Arroz "07/12/2026"
+expect selected degItemSoli Arroz||0101 "07/12/2026"
+expect cellcolor degItemSoli Arroz "07/12/2026" info
+expect cellcolor degItemSoli Feijão "08/12/2026" yellow
+expect cellcolor degItemSoli Total Sum grey
+key degItemSoli Down
+expect selected degItemSoli Feijão "07/12/2026"
+row grdProdutos 2
+expect selected grdProdutos 2 CDPRODUTO
+)"));
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+}
+
+// Typed at once, a handler sees none of the text; key by key, it sees each
+// character land.
+TEST(ScenarioRunner, shouldTypeKeyByKeyThroughTheFieldsKeyHandler)
+{
+    const RunReport report = run(QStringLiteral(R"(
+open TESTE
+type edtCodigo "0101"
+keys edtQtde "12345"
+expect text edtQtde "123"
+keys edtNome "Ab 1,5"
+expect text edtNome "Ab 1,5"
+)"));
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+}
+
+// The calls of a dialog's lines count for the action that opened it too.
+TEST(ScenarioRunner, shouldTellWhichServerCallsTheLastActionMade)
+{
+    const RunReport report = run(QStringLiteral(R"(
+open TESTE
+type edtCodigo "0101"
+click sbtServidor
+expect calls GetImpedirAlt GetMedia
+expect calls GetImpedirAlt GetMedia
+modal frmDialogo
+  expect calls DescComplProd
+  type edtNome "x"
+  expect no calls
+  click sbtMedia
+  expect calls GetMedia
+  click sbtConfirma
+  expect no calls
+end ok
+click sbtDialogo
+expect calls DescComplProd GetMedia
+type edtNome "y"
+expect no calls
+)"));
+    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
+}
+
 TEST(ScenarioRunner, shouldReportWhereAndWhatWasSeen)
 {
     const struct
@@ -393,6 +475,16 @@ TEST(ScenarioRunner, shouldReportWhereAndWhatWasSeen)
          "    grdProdutos has no row whose NMPRODUTO shows \"Milho\""},
         {"open TESTE\nrow grdProdutos NMMARCA=Arroz", "    grdProdutos has no column NMMARCA"},
         {"open TESTE\nform frmNada", "t.scn:2: form frmNada\n    frmNada is not open"},
+        {"open TESTE\ncell degItemSoli Arroz \"07/12/2026\"\n"
+         "expect selected degItemSoli Feijão \"07/12/2026\"",
+         "    the selected cell is \"Arroz||0101\", \"07/12/2026\""},
+        {"open TESTE\nexpect cellcolor degItemSoli Arroz \"07/12/2026\" yellow",
+         "    the cell is info"},
+        {"open TESTE\nclick sbtServidor\nexpect calls GetMedia",
+         "t.scn:3: expect calls GetMedia\n    the action of line 2 called GetImpedirAlt GetMedia"},
+        {"open TESTE\ntype edtNome x\nexpect calls GetMedia",
+         "    the action of line 2 called no server method"},
+        {"expect no calls", "    no action ran before this line"},
     };
     for (const auto& c : cases) {
         const QString failures = failuresOf(run(QString::fromUtf8(c.text)));

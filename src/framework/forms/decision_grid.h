@@ -4,10 +4,12 @@
 
 #include <QVariant>
 
+#include <QtGlobal>
+
+#include <cstdint>
 #include <functional>
-#include <map>
+#include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace cmp::fw {
@@ -28,6 +30,11 @@ enum class TotalPlacement
 // Grid coordinates include one fixed row (column headers) and one fixed
 // column (row labels) once the grid holds data; a cell without any record
 // shows nothing, a cell whose records hold 0 shows 0.
+//
+// Cells are also reached by their row and column values, in constant time,
+// so an edited cell is written back without a rebuild. Totals are kept in
+// millionths, so after any sequence of changes they equal those of a fresh
+// build from the same records.
 class DecisionGrid : public Control
 {
 public:
@@ -59,6 +66,7 @@ public:
     using DrawCellEvent = std::function<void(DecisionGrid&, int col, int row, CellDraw&)>;
 
     DecisionGrid(Form& form, QString name);
+    ~DecisionGrid() override;
 
     // Builds the table from every visible record of the set, without moving
     // it. A record with a null value places its row and column but adds no
@@ -66,22 +74,22 @@ public:
     void Build(const ClientDataSet& dataSet, const QString& rowField, const QString& colField,
                const QString& valueField);
     void Clear();
-    bool Active() const { return !rows_.keys.empty(); }
+    bool Active() const;
 
     // Sparse rows and columns hide those without any data.
-    bool SparseRows() const { return rows_.sparse; }
+    bool SparseRows() const;
     void SetSparseRows(bool sparse);
-    bool SparseCols() const { return cols_.sparse; }
+    bool SparseCols() const;
     void SetSparseCols(bool sparse);
-    TotalPlacement RowTotals() const { return rows_.totals; }
+    TotalPlacement RowTotals() const;
     void SetRowTotals(TotalPlacement placement);
-    TotalPlacement ColTotals() const { return cols_.totals; }
+    TotalPlacement ColTotals() const;
     void SetColTotals(TotalPlacement placement);
 
     int FixedRows() const { return Active() ? 1 : 0; }
     int FixedCols() const { return Active() ? 1 : 0; }
-    int RowCount() const { return FixedRows() + rows_.slotCount(); }
-    int ColCount() const { return FixedCols() + cols_.slotCount(); }
+    int RowCount() const;
+    int ColCount() const;
 
     CellKind Kind(int col, int row) const;
     bool IsTotalRow(int row) const;
@@ -104,6 +112,40 @@ public:
     // Selects a non-fixed cell; false (nothing changes) for any other.
     bool SelectCell(int col, int row);
 
+    // --- cells by their row and column values ------------------------------------
+    // Empties the cell (nullopt) or replaces its value: what writing an edited
+    // record back does. Totals follow; a row or column that gets its first
+    // data appears in its place, one left without data hides under sparse
+    // rows or columns, and the selection stays on the same row and column
+    // values. Constant time unless a row or column appears or hides.
+    void SetValue(const QVariant& rowValue, const QVariant& colValue, std::optional<double> value);
+    // Adds to the cell's sum, as one more record would.
+    void AddValue(const QVariant& rowValue, const QVariant& colValue, double amount);
+    // The cell's sum; empty when no record holds a value or there is no such cell.
+    std::optional<double> ValueAt(const QVariant& rowValue, const QVariant& colValue) const;
+    // The grid row or column showing a value; -1 when none does.
+    int RowOf(const QVariant& rowValue) const;
+    int ColOf(const QVariant& colValue) const;
+    // Selects the cell of those values; false when it is not shown.
+    bool SelectValues(const QVariant& rowValue, const QVariant& colValue);
+
+    // A data cell's own colour, in place of the default background; the draw
+    // hook sees it and may still change it. Kept across value changes; false
+    // when the grid has no such row or column value.
+    bool SetCellColor(const QVariant& rowValue, const QVariant& colValue, CellColor color);
+    void ClearCellColors();
+
+    // What the last change of contents touched, so that a view repaints only
+    // that: one cell (its row's and column's totals and the grand total
+    // with it), or the whole layout.
+    struct Change
+    {
+        bool layout = true;
+        int col = -1;
+        int row = -1;
+    };
+    const Change& LastChange() const { return lastChange_; }
+
     QString RowCaption;
     QString ColCaption;
     QString ValueFormat = "##0.000";
@@ -119,40 +161,22 @@ protected:
     bool focusable() const override { return true; }
 
 private:
-    // One dimension: its sorted values, what is shown, and its totals.
-    struct Axis
-    {
-        std::vector<QVariant> keys;
-        std::vector<bool> hasData;
-        std::vector<double> sums;
-        std::vector<int> shown; // indexes into keys
-        bool sparse = false;
-        TotalPlacement totals = TotalPlacement::Last;
+    class Axis;
+    class CellTable;
 
-        struct Slot
-        {
-            bool valid = false;
-            bool total = false;
-            int key = -1;
-        };
-        void reset(std::vector<QVariant> sortedKeys);
-        void layOut();
-        int slotCount() const;
-        Slot slotAt(int index) const; // index past the fixed cells
-        QString label(int index) const;
-    };
+    int rowId(int row) const;
+    int colId(int col) const;
+    void placeValue(int rowId, int colId, std::optional<double> value, bool add);
+    void relayOut(bool keepSelection);
+    void announceCell(int rowId, int colId);
 
-    Axis::Slot rowSlot(int row) const { return rows_.slotAt(row - FixedRows()); }
-    Axis::Slot colSlot(int col) const { return cols_.slotAt(col - FixedCols()); }
-    void relayOut();
-    void addValue(int row, int col, double value);
-
-    Axis rows_;
-    Axis cols_;
-    std::map<std::pair<int, int>, double> cells_; // (row key, col key) -> sum
-    double grandTotal_ = 0;
+    std::unique_ptr<Axis> rows_;
+    std::unique_ptr<Axis> cols_;
+    std::unique_ptr<CellTable> cells_;
+    qint64 grandTotal_ = 0; // millionths
     int col_ = 0;
     int row_ = 0;
+    Change lastChange_;
 };
 
 } // namespace cmp::fw

@@ -20,6 +20,7 @@ struct Shared
     HttpClientOptions httpOptions;
     NetSession session;
     std::function<void(bool)> busyHook;
+    TNetConnection::CallObserver callObserver;
 };
 
 Shared& shared()
@@ -190,6 +191,8 @@ RemoteReply TNetConnection::Call(const QString& method, const std::vector<Remote
 
 RemoteReply TNetConnection::exchange(const QString& method, const std::vector<RemoteValue>& args)
 {
+    if (const CallObserver observer = readShared(&Shared::callObserver))
+        observer(module_, method);
     const RemoteCall call{module_, method, args};
     RemoteReply reply = send(call);
     if (reply.sessionEnded()) {
@@ -265,6 +268,11 @@ void TNetConnection::SetHttpOptions(const HttpClientOptions& options)
 void TNetConnection::SetBusyHook(std::function<void(bool busy)> hook)
 {
     writeShared(&Shared::busyHook, std::move(hook));
+}
+
+void TNetConnection::SetCallObserver(CallObserver observer)
+{
+    writeShared(&Shared::callObserver, std::move(observer));
 }
 
 NetSession TNetConnection::Session()

@@ -105,6 +105,10 @@ public:
     // over, also when it failed; nested waits are told once. The screen shows
     // the progress animation and blocks input meanwhile. Must not throw.
     static void SetBusyHook(std::function<void(bool busy)> hook);
+    // Told the module and method of every call, once, before it is sent: how
+    // a scenario sees which calls a user action made. Must not throw.
+    using CallObserver = std::function<void(const QString& module, const QString& method)>;
+    static void SetCallObserver(CallObserver observer);
 
     static NetSession Session();
     static void SignOut();

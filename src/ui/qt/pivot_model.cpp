@@ -105,8 +105,7 @@ QVariant PivotModel::cellData(int col, int row, int role) const
 {
     if (role != Qt::DisplayRole && role != Qt::BackgroundRole && role != Qt::TextAlignmentRole)
         return {};
-    // The hook takes the grid as its screen's own, so it is not const.
-    const fw::DecisionGrid::CellDraw draw = grid_.DrawCell(col, row);
+    const fw::DecisionGrid::CellDraw& draw = drawn(col, row, role);
     switch (role) {
     case Qt::DisplayRole:
         return draw.text;
@@ -117,8 +116,23 @@ QVariant PivotModel::cellData(int col, int row, int role) const
     }
 }
 
+// A view paints a cell by asking for its text, colour and alignment in turn:
+// one run of the draw hook serves them all. A role asked again is a new
+// paint, which runs the hook again, since what it reads may have changed.
+const fw::DecisionGrid::CellDraw& PivotModel::drawn(int col, int row, int role) const
+{
+    const int bit = role == Qt::DisplayRole ? 1 : role == Qt::BackgroundRole ? 2 : 4;
+    if (col != drawn_.col || row != drawn_.row || (drawn_.roles & bit)) {
+        // The hook takes the grid as its screen's own, so it is not const.
+        drawn_ = {col, row, 0, grid_.DrawCell(col, row)};
+    }
+    drawn_.roles |= bit;
+    return drawn_.draw;
+}
+
 void PivotModel::gridChanged(fw::Property property)
 {
+    drawn_ = {};
     if (property == fw::Property::Contents) {
         contentsChanged();
     } else if (property == fw::Property::Selection) {
@@ -129,13 +143,17 @@ void PivotModel::gridChanged(fw::Property property)
     }
 }
 
-// A rebuild of the same shape (a quantity typed into a cell) keeps the
-// views' current cell; any other shape resets them.
+// One cell written back repaints that cell and the totals it feeds; a
+// rebuild of the same shape (a quantity typed into a cell) keeps the views'
+// current cell; any other shape resets them.
 void PivotModel::contentsChanged()
 {
     const int rows = gridRows();
     const int cols = gridCols();
-    if (rows == rows_ && cols == cols_) {
+    const fw::DecisionGrid::Change& change = grid_.LastChange();
+    if (rows == rows_ && cols == cols_ && !change.layout) {
+        refreshCellAndTotals(change.col - grid_.FixedCols(), change.row - grid_.FixedRows());
+    } else if (rows == rows_ && cols == cols_) {
         if (rows > 0 && cols > 0) {
             emit dataChanged(index(0, 0), index(rows - 1, cols - 1));
             emit headerDataChanged(Qt::Horizontal, 0, cols - 1);
@@ -148,6 +166,26 @@ void PivotModel::contentsChanged()
         endResetModel();
     }
     selected_ = selectedIndex();
+}
+
+// The totals sit in whichever row and column the grid lays them out.
+void PivotModel::refreshCellAndTotals(int column, int row)
+{
+    int totalRow = -1;
+    int totalCol = -1;
+    for (int at : {0, rows_ - 1})
+        if (grid_.IsTotalRow(at + grid_.FixedRows()))
+            totalRow = at;
+    for (int at : {0, cols_ - 1})
+        if (grid_.IsTotalCol(at + grid_.FixedCols()))
+            totalCol = at;
+    refreshCell(index(row, column));
+    if (totalCol >= 0) {
+        refreshCell(index(row, totalCol));
+        refreshCell(index(totalRow, totalCol));
+    }
+    if (totalRow >= 0)
+        refreshCell(index(totalRow, column));
 }
 
 void PivotModel::refreshCell(const QModelIndex& index)

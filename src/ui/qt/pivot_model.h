@@ -34,8 +34,10 @@ private:
     int gridRows() const;
     int gridCols() const;
     QVariant cellData(int col, int row, int role) const;
+    const fw::DecisionGrid::CellDraw& drawn(int col, int row, int role) const;
     void gridChanged(fw::Property property);
     void contentsChanged();
+    void refreshCellAndTotals(int column, int row);
     void refreshCell(const QModelIndex& index);
 
     fw::DecisionGrid& grid_;
@@ -44,6 +46,14 @@ private:
     int rows_ = 0;
     int cols_ = 0;
     QPersistentModelIndex selected_;
+    struct DrawnCell
+    {
+        int col = -1;
+        int row = -1;
+        int roles = 0; // the roles served from it so far, one bit each
+        fw::DecisionGrid::CellDraw draw;
+    };
+    mutable DrawnCell drawn_;
 };
 
 } // namespace cmp::ui

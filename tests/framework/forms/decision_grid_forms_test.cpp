@@ -6,6 +6,8 @@
 
 #include <QDate>
 
+#include <tuple>
+
 using namespace cmp::fw;
 
 namespace {
@@ -130,6 +132,108 @@ TEST_F(Matrix, shouldLetTheDrawHookChangeTextAndColourWithTheSelectionKnown)
     EXPECT_TRUE(marked.selected);
     EXPECT_EQ(degItemSoli.DrawCell(1, 1).color, DecisionGrid::CellColor::InfoBackground);
     EXPECT_EQ(degItemSoli.DrawCell(4, 1).color, DecisionGrid::CellColor::TotalGrey);
+}
+
+QDateTime at(QDate date)
+{
+    return QDateTime(date, QTime());
+}
+
+// Writing a cell back by its values gives what a rebuild from the changed
+// records would give, totals included, and leaves the selection where it was.
+TEST_F(Matrix, shouldUpdateACellByItsValuesAsARebuildWould)
+{
+    build();
+    degItemSoli.SetSparseRows(true);
+    degItemSoli.SetSparseCols(true);
+    ASSERT_TRUE(degItemSoli.SelectValues("Feijão||0102", at(dec8)));
+    int contentChanges = 0;
+    degItemSoli.addObserver([&](Control&, Property property) {
+        contentChanges += property == Property::Contents ? 1 : 0;
+    });
+
+    degItemSoli.SetValue("Arroz||0101", at(dec7), 0.1);
+    for (int i = 0; i < 10; ++i)
+        degItemSoli.AddValue("Arroz||0101", at(dec8), 0.2);
+    EXPECT_EQ(degItemSoli.ValueAt("Arroz||0101", at(dec7)), 0.1);
+    EXPECT_FALSE(degItemSoli.ValueAt("Sal||0103", at(dec9)));
+    EXPECT_FALSE(degItemSoli.ValueAt("Nada||9999", at(dec9)));
+    const int arroz = degItemSoli.RowOf("Arroz||0101");
+    EXPECT_EQ(degItemSoli.CellText(degItemSoli.ColCount() - 1, arroz), "3,600")
+        << "0,1 + 1,5 + 2,0";
+    EXPECT_EQ(degItemSoli.LastChange().layout, false);
+    EXPECT_EQ(degItemSoli.LastChange().row, arroz);
+    EXPECT_EQ(contentChanges, 11);
+
+    // A new product between the others and a new date: both appear in order.
+    degItemSoli.SetValue("Batata||0105", at(dec9), 4);
+    EXPECT_EQ(degItemSoli.RowLabel(2), "Batata||0105");
+    EXPECT_EQ(degItemSoli.ColLabel(3), "09/12/2026");
+    EXPECT_TRUE(degItemSoli.LastChange().layout);
+    // Emptying Feijão's only cell hides its row under sparse rows.
+    degItemSoli.SetValue("Feijão||0102", at(dec8), std::nullopt);
+    EXPECT_EQ(degItemSoli.RowOf("Feijão||0102"), -1);
+    EXPECT_EQ(degItemSoli.RowCount(), 1 + 2 + 1);
+
+    Form other{"frmOutra"};
+    auto& rebuilt = other.create<DecisionGrid>("degItemSoli");
+    ClientDataSet records;
+    records.AddField("NMPRODUTO", FieldType::String, 72);
+    records.AddField("DTPROGENTR", FieldType::DateTime);
+    records.AddField("QTSOLIPROD", FieldType::Float);
+    records.CreateDataSet();
+    for (const auto& [product, date, quantity] : {std::tuple{"Arroz||0101", dec7, 0.1},
+                                                  {"Arroz||0101", dec8, 3.5},
+                                                  {"Batata||0105", dec9, 4.0}}) {
+        records.Append();
+        records.FieldByName("NMPRODUTO").SetValue(QString::fromUtf8(product));
+        records.FieldByName("DTPROGENTR").SetValue(at(date));
+        records.FieldByName("QTSOLIPROD").SetValue(quantity);
+        records.Post();
+    }
+    rebuilt.Build(records, "NMPRODUTO", "DTPROGENTR", "QTSOLIPROD");
+    rebuilt.SetSparseRows(true);
+    rebuilt.SetSparseCols(true);
+    ASSERT_EQ(degItemSoli.RowCount(), rebuilt.RowCount());
+    ASSERT_EQ(degItemSoli.ColCount(), rebuilt.ColCount());
+    for (int row = 0; row < rebuilt.RowCount(); ++row)
+        for (int col = 0; col < rebuilt.ColCount(); ++col)
+            EXPECT_EQ(degItemSoli.CellText(col, row), rebuilt.CellText(col, row))
+                << "cell " << col << "," << row;
+}
+
+TEST_F(Matrix, shouldKeepTheSelectionOnItsValuesWhenRowsAppearOrHide)
+{
+    build();
+    degItemSoli.SetSparseRows(true);
+    ASSERT_TRUE(degItemSoli.SelectValues("Feijão||0102", at(dec8)));
+    degItemSoli.SetValue("Abacate||0100", at(dec7), 1); // a row above the selection
+    EXPECT_EQ(degItemSoli.RowValue(degItemSoli.Row()), "Feijão||0102");
+    EXPECT_EQ(degItemSoli.ColValue(degItemSoli.Col()), at(dec8));
+    degItemSoli.SetValue("Abacate||0100", at(dec7), std::nullopt);
+    EXPECT_EQ(degItemSoli.RowValue(degItemSoli.Row()), "Feijão||0102");
+    EXPECT_FALSE(degItemSoli.SelectValues("Abacate||0100", at(dec7))) << "hidden again";
+}
+
+TEST_F(Matrix, shouldDrawACellsOwnColourUnderTheHook)
+{
+    build();
+    EXPECT_TRUE(degItemSoli.SetCellColor("Arroz||0101", at(dec8), DecisionGrid::CellColor::Yellow));
+    EXPECT_FALSE(degItemSoli.SetCellColor("Nada||9", at(dec8), DecisionGrid::CellColor::Yellow));
+    const int row = degItemSoli.RowOf("Arroz||0101");
+    const int col = degItemSoli.ColOf(at(dec8));
+    degItemSoli.SetValue("Arroz||0101", at(dec8), 9);
+    EXPECT_EQ(degItemSoli.DrawCell(col, row).color, DecisionGrid::CellColor::Yellow)
+        << "kept across a value change";
+    EXPECT_EQ(degItemSoli.DrawCell(col - 1, row).color, DecisionGrid::CellColor::InfoBackground);
+    degItemSoli.OnDrawCell = [](DecisionGrid&, int, int, DecisionGrid::CellDraw& draw) {
+        if (draw.color == DecisionGrid::CellColor::Yellow)
+            draw.color = DecisionGrid::CellColor::Normal;
+    };
+    EXPECT_EQ(degItemSoli.DrawCell(col, row).color, DecisionGrid::CellColor::Normal);
+    degItemSoli.OnDrawCell = nullptr;
+    degItemSoli.ClearCellColors();
+    EXPECT_EQ(degItemSoli.DrawCell(col, row).color, DecisionGrid::CellColor::InfoBackground);
 }
 
 TEST(MatrixScale, shouldBuildFromManyRecordsWithoutMovingTheSet)

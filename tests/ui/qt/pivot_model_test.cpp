@@ -7,6 +7,7 @@
 #include <QAbstractItemModelTester>
 #include <QColor>
 #include <QPalette>
+#include <QSet>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -118,6 +119,32 @@ TEST_F(PivotModelTest, shouldFollowRebuildsTotalsAndSparseRowsAsAValidModel)
     grid.Clear();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.selectedIndex().isValid());
+}
+
+// One cell written back repaints that cell and its three totals, nothing else.
+TEST_F(PivotModelTest, shouldRepaintOnlyTheCellWrittenBackAndItsTotals)
+{
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    grid.SetValue("0202", QDate(2026, 12, 8), 4.0);
+    EXPECT_EQ(resets.count(), 0);
+    QSet<std::pair<int, int>> repainted;
+    for (const QList<QVariant>& signal : changed) {
+        const auto from = signal.at(0).toModelIndex();
+        const auto to = signal.at(1).toModelIndex();
+        ASSERT_EQ(from, to);
+        repainted.insert({from.row(), from.column()});
+    }
+    EXPECT_EQ(repainted, (QSet<std::pair<int, int>>{{1, 1}, {1, 2}, {3, 1}, {3, 2}}));
+    EXPECT_EQ(text(1, 1), "4,000");
+    EXPECT_EQ(text(1, 2), "4,000");
+    EXPECT_EQ(text(3, 2), "11,500");
+
+    // A new product is a new row: the views take the new shape.
+    grid.SetValue("0150", QDate(2026, 12, 7), 1.0);
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(model.headerData(1, Qt::Vertical).toString(), "0150");
 }
 
 TEST_F(PivotModelTest, shouldMirrorTheSelectionOfTheGridBothWays)
