@@ -38,6 +38,39 @@ void declareRequisitionScreen(fw::StatementRegistry& registry)
                    "PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = NVLSTR(P_CDFILIAL.PARAM, "
                    "CDFILIAL) ORDER BY CDFILIAL");
     screen.declare("qryParamGeral", "SELECT IDCACHPRODFI FROM PARAMGERAL");
+    screen.declare("qryProdUm",
+                   "SELECT CDPRODUTO, CDARVPROD, CAST(RTRIM(NMPRODUTO) AS VARCHAR(50))AS "
+                   "NMPRODUTO, CDNVPRODUTO, SGUNIDADE FROM PRODUTO WHERE CDARVPROD = :P_CDARVPROD");
+}
+
+const char* const productByTreeCode =
+    "SELECT CDPRODUTO, CDARVPROD, NMPRODUTO, SGUNIDADE, IDPRODATIVPR FROM PRODUTO P WHERE "
+    "(P.CDARVPROD = :P_CDPRODUTO)";
+
+// The checks and the write-back of a matrix cell.
+void declareCellEditing(fw::StatementRegistry& registry)
+{
+    ScreenStatements screen(registry, "TfrmLancaSoliCmp");
+    screen.declare("qryVdProduto", productByTreeCode);
+    screen.declare("qryOperador", "SELECT O.DSEMAILOPER, O.CDOPERADOR, O.NMOPERADOR FROM "
+                                  "OPERADOR O WHERE O.CDOPERADOR = :P_CDOPERCOMP");
+}
+
+void declareQuantityDialog(fw::StatementRegistry& registry)
+{
+    ScreenStatements screen(registry, "TfrmAlterQtde");
+    screen.declare("qryVdProduto", productByTreeCode);
+    // The purchase center of a requesting branch.
+    screen.declare("qryCentralDeCompras",
+                   "SELECT CDFILCENTCMP AS CDFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL");
+    // The tolerance set on the most specific node of the product's tree.
+    screen.declare(
+        "qryMedSoli",
+        "SELECT CAST(VRPERCMEDSOL AS DOUBLE PRECISION) VRPERCMEDSOL FROM MEDSOLI MED, PRODUTO "
+        "WHERE PRODUTO.CDPRODUTO = MED.CDPRODUTO AND CDFILIAL = :P_CDFILIAL AND CDARVPROD = "
+        "(SELECT MAX(CDARVPROD) FROM MEDSOLI, PRODUTO P, PARAM(:P_CDPRODUTO) P_CDPRODUTO WHERE "
+        "P.CDPRODUTO = MEDSOLI.CDPRODUTO AND INSTR(P_CDPRODUTO.PARAM, P.CDARVPROD) <> 0 AND "
+        "MEDSOLI.CDFILIAL = MED.CDFILIAL)");
 }
 
 void declareRequisitionFilter(fw::StatementRegistry& registry)
@@ -69,6 +102,8 @@ void DeclareModuleStatements(fw::StatementRegistry& registry)
     fw::DeclareProductStatements(registry);
     declareRequisitionScreen(registry);
     declareRequisitionFilter(registry);
+    declareCellEditing(registry);
+    declareQuantityDialog(registry);
 }
 
 QString declaredName(const QString& screenClass, const QString& query)

@@ -308,4 +308,21 @@ void declareData(ClientDataSet& cds)
     date(cds, "DATA");
 }
 
+void declareVd_Periodicidade(ClientDataSet& cds)
+{
+    text(cds, "CDARVPROD", 20, "Produto");
+    text(cds, "NMPRODUTO", 72, "Nome");
+    text(cds, "PERIODICIDADE", 22, "Periodicidade");
+    date(cds, "DTPROGENTR", "Data de Entrega");
+}
+
+void declareProduto(ClientDataSet& cds)
+{
+    text(cds, "CDPRODUTO", 10);
+    text(cds, "CDARVPROD", 20);
+    text(cds, "NMPRODUTO", 50);
+    text(cds, "CDNVPRODUTO", 1);
+    text(cds, "SGUNIDADE", 10);
+}
+
 } // namespace cmp::data

@@ -1,9 +1,11 @@
 #include "data/requisition_state.h"
 
 #include "data/requisition_records.h"
+#include "framework/core/formats.h"
 #include "framework/data/field.h"
 #include "framework/net/check_result.h"
 #include "framework/ui/host_context.h"
+#include "framework/ui/ui_port.h"
 
 #include <algorithm>
 
@@ -23,6 +25,114 @@ bool hasRecords(const fw::ClientDataSet& dataSet)
 QString currentValue(const fw::ClientDataSet& dataSet, const QString& field)
 {
     return hasRecords(dataSet) ? dataSet.FieldByName(field).AsString() : QString();
+}
+
+namespace {
+
+const QString entrySeparator = QStringLiteral("||");
+
+QStringView keyOf(const QString& entry)
+{
+    const qsizetype separator = entry.indexOf(entrySeparator);
+    return separator < 0 ? QStringView(entry) : QStringView(entry).left(separator);
+}
+
+int compareKeys(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+// The first entry whose key is not before the key.
+QStringList::const_iterator lowerBound(const QStringList& list, const QString& key)
+{
+    return std::lower_bound(list.begin(), list.end(), key,
+                            [](const QString& entry, const QString& wanted) {
+                                return compareKeys(keyOf(entry), wanted) < 0;
+                            });
+}
+
+} // namespace
+
+QString cellKey(const QString& treeCode, const QDate& deliveryDate)
+{
+    return treeCode + fw::FormatDate(deliveryDate);
+}
+
+int LocateProduto(const QStringList& list, const QString& key, QString* rest)
+{
+    const auto found = lowerBound(list, key);
+    if (found == list.end() || compareKeys(keyOf(*found), key) != 0)
+        return -1;
+    if (rest)
+        *rest = found->mid(keyOf(*found).size() + entrySeparator.size());
+    return static_cast<int>(found - list.begin());
+}
+
+std::optional<double> lookupQuantity(const QStringList& list, const QString& key)
+{
+    QString rest;
+    if (LocateProduto(list, key, &rest) < 0)
+        return std::nullopt;
+    return rest.toDouble();
+}
+
+// Written in the C locale with every digit it needs, so that reading it back
+// gives the same quantity whatever the display format.
+QString lookupEntry(const QString& key, double quantity)
+{
+    return key + entrySeparator + QString::number(quantity, 'g', 17);
+}
+
+void putLookupQuantity(QStringList& list, const QString& key, double quantity)
+{
+    const QString entry = lookupEntry(key, quantity);
+    const auto found = lowerBound(list, key);
+    const qsizetype at = found - list.begin();
+    if (found != list.end() && compareKeys(keyOf(*found), key) == 0)
+        list[at] = entry;
+    else
+        list.insert(at, entry);
+}
+
+bool removeLookupEntry(QStringList& list, const QString& key)
+{
+    const int at = LocateProduto(list, key);
+    if (at < 0)
+        return false;
+    list.removeAt(at);
+    return true;
+}
+
+void sortLookupList(QStringList& list)
+{
+    std::stable_sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
+        return compareKeys(keyOf(a), keyOf(b)) < 0;
+    });
+}
+
+KeepPosition::KeepPosition(fw::ClientDataSet& dataSet)
+    : dataSet_(dataSet), bookmark_(hasRecords(dataSet) ? dataSet.GetBookmark() : fw::Bookmark{})
+{}
+
+KeepPosition::~KeepPosition()
+{
+    // A record left in edit is its caller's to post or cancel.
+    if (bookmark_.isValid() && dataSet_.State() == fw::DataSetState::Browse &&
+        dataSet_.BookmarkValid(bookmark_))
+        dataSet_.GotoBookmark(bookmark_);
+}
+
+bool locateItem(fw::ClientDataSet& items, const QString& treeCode, const QDate& date)
+{
+    return hasRecords(items) && items.Locate(QStringLiteral("CDARVPROD;DTPROGENTR"),
+                                             {treeCode, date}, {.caseInsensitive = true});
+}
+
+bool hasApprovedItem(fw::ClientDataSet& items)
+{
+    const KeepPosition keep(items);
+    return hasRecords(items) &&
+           items.Locate(QStringLiteral("IDSOLIAPROV"), QVariant(yes), {.caseInsensitive = true});
 }
 
 void DialogOrigins::setAll(bool fromMatrix)
@@ -46,16 +156,19 @@ RequisitionState::RequisitionState()
     declareDecisionProdutos(cdsDecisionProdutos);
     declareMovoPSol(cdsMovoPSol);
     declareAprovCmpGer(cdsAprovCmpGer);
+    declareVd_Periodicidade(cdsVd_Periodicidade);
+    declareProduto(cdsProduto);
 }
 
 RequisitionState::~RequisitionState() = default;
 
 std::vector<fw::ClientDataSet*> RequisitionState::recordSets()
 {
-    return {&cdsFilialSoli, &cdsData,        &cdsServSolicita,    &cdsSolicita,
-            &cdsJustSoli,   &cdsItemSoli,    &cdsItemNImportados, &cdsDecisionProdutos,
-            &cdsMovoPSol,   &cdsItemSoliAux, &cdsAprovCmpGer,     &cdsParaSupri,
-            &cdsParCmpSup,  &cdsParamFilial, &cdsParamGrProdGer,  &cdsPermissoes};
+    return {&cdsFilialSoli,       &cdsData,        &cdsServSolicita,    &cdsSolicita,
+            &cdsJustSoli,         &cdsItemSoli,    &cdsItemNImportados, &cdsDecisionProdutos,
+            &cdsMovoPSol,         &cdsItemSoliAux, &cdsAprovCmpGer,     &cdsParaSupri,
+            &cdsParCmpSup,        &cdsParamFilial, &cdsParamGrProdGer,  &cdsPermissoes,
+            &cdsVd_Periodicidade, &cdsProduto};
 }
 
 QString RequisitionState::branchFlag(const QString& field, int letters) const
@@ -100,12 +213,50 @@ bool RequisitionState::lockedOtherOperator() const
 void RequisitionState::derivePermissions()
 {
     permissions_.clear();
+    percentages_.clear();
     for (cdsPermissoes.First(); !cdsPermissoes.Eof(); cdsPermissoes.Next()) {
         const QString key =
             cdsPermissoes.FieldByName(QStringLiteral("IDAUTLANCSOLI")).AsString().toUpper();
-        if (permissionKeys.contains(key))
-            permissions_.insert(key);
+        if (!permissionKeys.contains(key))
+            continue;
+        permissions_.insert(key);
+        const fw::Field* percentage = cdsPermissoes.FindField(QStringLiteral("PEALTEQTDESOLI"));
+        if (percentage && !percentage->IsNull())
+            percentages_.insert(key, percentage->AsFloat());
     }
+}
+
+std::optional<double> RequisitionState::permissionPercentage(const QString& key) const
+{
+    const auto found = percentages_.constFind(key);
+    return found == percentages_.cend() ? std::nullopt : std::optional<double>(*found);
+}
+
+bool RequisitionState::managerApprovalGroup()
+{
+    return hasRecords(cdsParamGrProdGer) &&
+           cdsParamGrProdGer.Locate(QStringLiteral("IDUTAPROVSOL;IDULTDESTSOL;IDAPROVITMSOLGR"),
+                                    {yes, yes, yes}, {.caseInsensitive = true});
+}
+
+void RequisitionState::GetParamFilial(const QString& branch)
+{
+    const fw::ProgressScope progress;
+    const fw::RemoteValue parameters =
+        fw::CheckResultServ(netLancaSoliCmp.Call(QStringLiteral("GetParamFilial"), {branch}));
+    cdsParamFilial.SetData(parameters.at(0).toPacket());
+    cdsParamGrProdGer.SetData(parameters.at(1).toPacket());
+}
+
+void RequisitionState::GetVrCmpAnt()
+{
+    if (!parametersRefreshPending)
+        return;
+    GetParamFilial(currentValue(cdsFilialSoli, QStringLiteral("CDFILIAL")));
+    // An empty answer leaves the flag as it was.
+    if (hasRecords(cdsParamGrProdGer))
+        managerApproval = managerApprovalGroup();
+    parametersRefreshPending = false;
 }
 
 bool RequisitionState::hasItemPermission() const
@@ -131,13 +282,17 @@ void RequisitionState::clear()
     for (QStringList* list : {&stlDtEntrega, &stlProdutos, &stlProdutosTot})
         list->clear();
     for (QString* text : {&stUtiliza_Prod, &stUtiliza_Data, &stNmProduto, &stQtde, &stIdPerAltSApr,
-                          &stIdImpIncSolApr})
+                          &stIdImpIncSolApr, &stOperacao, &stObjeto, &lastInsertedTreeCode})
         text->clear();
+    lastInsertedDate = QDate();
     chKeyNum = QChar();
+    cellQuantity.reset();
+    BoConfirmou = false;
     origins.setAll(false);
     buyerShown = destinationShown = true;
     managerApproval = parametersRefreshPending = false;
     permissions_.clear();
+    percentages_.clear();
 }
 
 void RequisitionState::detachHandlers()

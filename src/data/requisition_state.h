@@ -6,11 +6,14 @@
 #include "framework/net/net_connection.h"
 
 #include <QChar>
+#include <QDate>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace cmp::data {
@@ -24,6 +27,27 @@ bool hasRecords(const fw::ClientDataSet& dataSet);
 // A field of the current record; empty when there is none.
 QString currentValue(const fw::ClientDataSet& dataSet, const QString& field);
 
+// Keeps a record set's current record: walks and locates below it leave the
+// cursor where it was when the scope ends, failure included.
+class KeepPosition
+{
+public:
+    explicit KeepPosition(fw::ClientDataSet& dataSet);
+    ~KeepPosition();
+    KeepPosition(const KeepPosition&) = delete;
+    KeepPosition& operator=(const KeepPosition&) = delete;
+
+private:
+    fw::ClientDataSet& dataSet_;
+    fw::Bookmark bookmark_;
+};
+
+// Locates the requisition item of a product tree code and delivery date,
+// ignoring case, as every reader of a matrix cell's item does.
+bool locateItem(fw::ClientDataSet& items, const QString& treeCode, const QDate& date);
+// Whether some item of the set is approved, without moving it.
+bool hasApprovedItem(fw::ClientDataSet& items);
+
 // A requisition as the server calls address it, in their order.
 struct RequisitionKey
 {
@@ -31,6 +55,21 @@ struct RequisitionKey
     QString CDFILLANCA;
     QString NRSOLICMP;
     friend bool operator==(const RequisitionKey&, const RequisitionKey&) = default;
+};
+
+// What the quantity dialog hands back to the screen that opened it.
+struct QuantityAnswer
+{
+    // 1 confirmed, 2 cancelled (the dialog's close result).
+    int closeResult = 0;
+    // The quantity and volumes typed; the starting ones unless confirmed.
+    double quantity = 0;
+    double volumes = 0;
+    double startingVolumes = 0;
+    // The previous purchase shown for the item and the product's complement.
+    double previousPurchaseValue = 0;
+    QDate previousPurchaseDate;
+    QString complement;
 };
 
 // How one screen opens another. The module registers the routines, so no
@@ -46,6 +85,15 @@ struct ScreenRoutines
     // Frees the dialogs kept hidden between uses; the requisition screen
     // does it when it closes.
     std::function<void()> freeKeptDialogs;
+    // The quantity dialog for the cell in stUtiliza_Prod and stUtiliza_Data,
+    // modal; kept hidden between uses.
+    std::function<QuantityAnswer()> CriaAlterQtdeSoli;
+    // The observation dialog: mode "J" collects a justification, which comes
+    // back (empty when cancelled); an empty mode edits the cell's item.
+    std::function<QString(const QString& mode)> CriaObservProd;
+    // The list of the items that break their product's purchase calendar,
+    // from cdsVd_Periodicidade.
+    std::function<void()> CriaErroPeriodicidade;
 };
 
 // Which screen opened each item dialog: true for the requisition matrix,
@@ -63,6 +111,25 @@ struct DialogOrigins
 
     void setAll(bool fromMatrix);
 };
+
+// The matrix's lookup lists (stlProdutos, stlProdutosTot) hold entries
+// "key||quantity" in the order of their keys, compared exactly but for case,
+// so that a cell or a product row is found by bisection, never by a scan.
+// stlProdutos is keyed by cellKey, stlProdutosTot by the tree code.
+QString cellKey(const QString& treeCode, const QDate& deliveryDate);
+// Index of the entry with that key, its text after "||" in rest; -1 when
+// there is none.
+int LocateProduto(const QStringList& list, const QString& key, QString* rest = nullptr);
+// The quantity an entry holds; empty when the list has no such key.
+std::optional<double> lookupQuantity(const QStringList& list, const QString& key);
+// The entry of a key and its quantity, as the lists hold it.
+QString lookupEntry(const QString& key, double quantity);
+// Adds the entry in its place, or replaces the quantity of its key.
+void putLookupQuantity(QStringList& list, const QString& key, double quantity);
+// Removes the entry of exactly that key; false when there is none.
+bool removeLookupEntry(QStringList& list, const QString& key);
+// Puts entries added in any order into key order, all at once.
+void sortLookupList(QStringList& list);
 
 // The permissions an operator may hold over locked automatic requisitions;
 // all but the last are over their items.
@@ -103,6 +170,9 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsItemSoliAux);
     // The manager-approval rows a save returns.
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsAprovCmpGer);
+    // The products of the matrix read so far (cacheProduct of the
+    // requisition screen), with their codes, names and units.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsProduto);
     // Parameters: of the purchase center (supply, purchasing), of the
     // requesting branch and its product groups, and the operator's permissions.
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsParaSupri);
@@ -110,6 +180,9 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsParamFilial);
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsParamGrProdGer);
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsPermissoes);
+    // The items that break their product's purchase calendar, as the last
+    // check found them; a Tag of 99 asks for the check again.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsVd_Periodicidade);
 
     // Working lists of the quantity matrix: delivery dates, one entry per
     // cell, one per product row. Emptied when the requisition screen closes.
@@ -123,6 +196,19 @@ public:
     QString stQtde;
     // The key typed on a matrix cell; null when none.
     QChar chKeyNum;
+    // The quantity of the cell the quantity dialog is opened for, read from
+    // the matrix's data; empty when the cell holds no record.
+    std::optional<double> cellQuantity;
+    // The matrix command under way ("INSERT", "UPDATE" or "DELETE") and what
+    // it acts on ("PRODUTO" or "DATA"); the tree code and the delivery date
+    // the inclusion dialogs added last.
+    QString stOperacao;
+    QString stObjeto;
+    QString lastInsertedTreeCode;
+    QDate lastInsertedDate;
+    // Whether the quantity dialog's last use was confirmed: the matrix moves
+    // on to the next cell, and Down does not open the inclusion.
+    bool BoConfirmou = false;
     // The requesting branch's IDPERALTSAPR and IDIMPINCSOLAPR, as the matrix
     // and the item dialogs read them (copyBranchFlags).
     QString stIdPerAltSApr;
@@ -168,6 +254,18 @@ public:
     void clearPermissions() { permissions_.clear(); }
     bool hasPermission(const QString& key) const { return permissions_.contains(key); }
     bool hasItemPermission() const;
+    // How far, in percent, a permission may change a quantity; empty when
+    // it does not limit it.
+    std::optional<double> permissionPercentage(const QString& key) const;
+    // A product group of the branch has its items approved by managers,
+    // with the destination as approval key (the triple "S").
+    bool managerApprovalGroup();
+
+    // Loads the branch's parameters and those of its product groups.
+    void GetParamFilial(const QString& branch);
+    // Refreshes the manager-approval flag from the requesting branch's
+    // parameters, once after each run of the filter.
+    void GetVrCmpAnt();
 
     // The purchasing parameters of a branch: kind "CMP" into cdsParCmpSup,
     // "SUP" into cdsParaSupri. The server may answer with another branch code.
@@ -186,6 +284,7 @@ private:
     // The texts of the coded values that the record sets show.
     fw::TMessages codedTexts_;
     QSet<QString> permissions_;
+    QHash<QString, double> percentages_;
 };
 
 } // namespace cmp::data

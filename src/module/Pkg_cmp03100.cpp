@@ -1,8 +1,11 @@
 #include "module/Pkg_cmp03100.h"
 
 #include "approval/Cli_cmp03107.h"
+#include "approval/Cli_cmp03113.h"
 #include "data/module_statements.h"
 #include "data/requisition_state.h"
+#include "dialogs/Cli_cmp03102.h"
+#include "dialogs/Cli_cmp03109.h"
 #include "framework/core/abort.h"
 #include "framework/sql/statement_registry.h"
 #include "requisition/Cli_cmp03100.h"
@@ -28,7 +31,13 @@ void registerScreenRoutines(data::ScreenRoutines& screens)
         if (Cli_cmp03107::frmFiltroSolicita)
             Cli_cmp03107::frmFiltroSolicita->confirm(branch);
     };
-    screens.freeKeptDialogs = [] { Cli_cmp03107::frmFiltroSolicita.free(); };
+    screens.freeKeptDialogs = [] {
+        Cli_cmp03107::frmFiltroSolicita.free();
+        Cli_cmp03102::frmAlterQtde.free();
+    };
+    screens.CriaAlterQtdeSoli = [] { return Cli_cmp03102::CriaAlterQtdeSoli(); };
+    screens.CriaObservProd = [](const QString& mode) { return Cli_cmp03109::CriaObservProd(mode); };
+    screens.CriaErroPeriodicidade = [] { Cli_cmp03113::CriaErroPeriodicidade(); };
 }
 
 } // namespace
@@ -42,6 +51,9 @@ void Initialize()
     registerScreenRoutines(session->screens);
     Cli_cmp03100::initialization(*session);
     Cli_cmp03107::initialization(*session);
+    Cli_cmp03102::initialization(*session);
+    Cli_cmp03109::initialization(*session);
+    Cli_cmp03113::initialization(*session);
 }
 
 void Finalize()
@@ -49,6 +61,9 @@ void Finalize()
     if (useCount == 0 || --useCount > 0)
         return;
     // Reverse unit order: the main screen frees the dialogs it keeps.
+    Cli_cmp03113::finalization();
+    Cli_cmp03109::finalization();
+    Cli_cmp03102::finalization();
     Cli_cmp03107::finalization();
     Cli_cmp03100::finalization();
     session.reset();

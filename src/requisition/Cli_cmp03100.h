@@ -5,6 +5,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/data/data_source.h"
 #include "framework/forms/base_screens.h"
+#include "framework/forms/decision_grid.h"
 #include "framework/forms/screen_creation.h"
 #include "framework/net/remote_value.h"
 #include "framework/sql/declared_query.h"
@@ -12,6 +13,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -39,6 +41,7 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, qryCentMerenda);
     FW_NAMED_MEMBER(fw::ClientDataSet, qryFilial);
     FW_NAMED_MEMBER(fw::ClientDataSet, qryParamGeral);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryProdUm);
     fw::DataSource dtsFilialSoli;
     fw::DataSource dtsServSolicita;
     fw::DataSource dtsSolicita;
@@ -60,6 +63,42 @@ public:
     void Atualiza_Produto();
     // Switches to a page as the user does: the page being left may refuse.
     bool changePage(fw::TabSheet& page);
+    // Fetches the alteration log of the current requisition unless it holds it.
+    void AtualizaJustSol();
+
+    // Locks, permissions and purchase checks; each refusal shows its text
+    // and aborts the operation.
+    void Controla_BloqPermissoes();
+    void Vd_BloqAltItenGerAprovada();
+    void Vd_BloqIncluiProdCmpOL();
+    void Vd_BloqQtdeApura();
+    // Before a save: the items that break their product's purchase calendar
+    // are listed and the save stops.
+    void Vd_Periodicidade();
+    // Tells which notice could not be sent, by the server's error key.
+    void Vd_Email(const QString& branch, const QString& operatorCode, const QString& errorKey);
+
+    // Edits the quantity of the selected matrix cell (double click, Enter or
+    // a digit typed on it, which chKeyNum holds).
+    void degItemSoliDblClick();
+
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsBloqAltItenGerAprovada);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsBloqIncluiProdCmpOL);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsBloqQtdeApura);
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsImpedirAlt);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryVdProduto);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryOperador);
+
+    // The quantity matrix. A cell's key in stlProdutos: the tree code of its
+    // row and the header text of its column.
+    QString CalcIndex(int col, int row) const;
+    // Puts the product of the tree code in the product cache cdsProduto,
+    // reading it the first time, and makes it the current one there; false
+    // when no product has that code.
+    bool cacheProduct(const QString& treeCode);
+    // The detail panel is filled again for the next selected cell, the same
+    // cell included: what it shows has changed.
+    void forgetPaintedCell() { paintedCell_.reset(); }
 
 protected:
     void ControlaBotoes() override;
@@ -126,6 +165,26 @@ private:
     fw::RemoteValue fetch(const QString& method, const QString& progressKey);
     void reloadLists();
 
+    // The quantity matrix and the detail panel of its selected cell.
+    void wireMatrix();
+    void cdsDecisionProdutosAfterOpen();
+    void indexItems();
+    void ActiveDecision();
+    void degItemSoliDecisionDrawCell(int col, int row, fw::DecisionGrid::CellDraw& draw);
+    bool notImported(int col, int row);
+    void selectedCellChanged();
+    void showPreviousPurchase();
+    void fillItemPanel(int col, int row);
+    double selectedQuantity() const;
+    void clearItemDates();
+    void showItemDates(const QDate& deliveryDate);
+    void showItemFacts(bool found);
+    void degItemSoliKeyDown(fw::Key& key, fw::Shift shift);
+    void degItemSoliKeyPress(QChar& key);
+    void editSelectedCell();
+    void depUtilizaDateChange();
+    void depUtilizaExit();
+
     // Pages and navigation.
     void pgcPadraoChanging(bool& allowChange);
     void pgcPadraoChange();
@@ -151,7 +210,51 @@ private:
     void pagesFollowMenu();
     bool isActive(const fw::TabSheet& page) const;
 
+    // Cell editing and its write-back into the items.
+    struct EditedCell
+    {
+        int col = 0;
+        int row = 0;
+        QString label; // the matrix row's own label
+        QDate date;
+        qint64 old = 0; // quantities in ten-thousandths
+        qint64 next = 0;
+        data::QuantityAnswer answer;
+    };
+    void addEditMessages();
+    void writeCell(const EditedCell& cell);
+    void checkAutomaticLimits(const EditedCell& cell);
+    void updateLists(const EditedCell& cell);
+    void writeMatrixRecord(const EditedCell& cell);
+    void keepPreviousPurchase(const QString& treeCode, const data::QuantityAnswer& answer);
+    void appendLogEntry(const EditedCell& cell, const QString& productCode,
+                        const QString& productName);
+    void showFirstUse(const EditedCell& cell);
+    void advanceFrom(int col, int row);
+    void markRequisitionChanged();
+    void wireWriteBack();
+    void loadInto(fw::ClientDataSet& target, const QString& method,
+                  std::vector<fw::RemoteValue> args);
+    bool productOf(const QString& treeCode);
+    void cdsDecisionProdutosAfterEdit();
+    void cdsDecisionProdutosAfterInsert();
+    void cdsDecisionProdutosAfterPost();
+    void cdsDecisionProdutosAfterCancel();
+    void cdsDecisionProdutosBeforeDelete();
+    void cdsDecisionProdutosAfterDelete();
+    void cdsItemSoliBeforePost();
+    void cdsItemSoliAfterEdit();
+    void cdsItemSoliAfterInsert();
+    void writeBackEdit();
+    void writeBackInsert();
+
     bool firstActivationPending_ = false;
+    // The cell the detail panel was last filled for (column, row).
+    std::optional<std::pair<int, int>> paintedCell_;
+    // The matrix record as it was when its edit began: a replaced product's
+    // former code and the quantity an item keeps as its original.
+    QString editedLabel_;
+    QVariant editedQuantity_;
     // Which requisition each page's record sets were loaded for.
     data::RequisitionKey itemsKey_;
     data::RequisitionKey logKey_;

@@ -257,8 +257,11 @@ void TfrmLancaSoliCmp::dtsMovoPSolStateChange()
 // command away. The products page has its own rules for its item commands.
 void TfrmLancaSoliCmp::Controla_Baixa()
 {
-    if (isActive(tshProdutos))
+    // On the matrix the item locks and permissions decide instead.
+    if (isActive(tshProdutos)) {
+        Controla_BloqPermissoes();
         return;
+    }
     const QString settlement = state.requisition(QStringLiteral("IDBAIXASOL"));
     const bool totallySettled = settlement == QLatin1String("2");
     const bool headerOrLog = isActive(tshDadosSoli) || isActive(tshItems);

@@ -263,6 +263,9 @@ void TfrmLancaSoliCmp::loadProductsPage()
 {
     Atualiza_Produto();
     dtsPadraoStateChange();
+    // The panel's first use can be changed only where the commands allow it.
+    forgetPaintedCell();
+    selectedCellChanged();
     SetFocus(degItemSoli);
     SetCommandEnabled(sbtProcurar, true);
     if (state.hasApprovedItems())
@@ -285,13 +288,18 @@ void TfrmLancaSoliCmp::showIntegrationItem()
     edtObservacao.SetText(hasItem ? item("TXOBSITMSOL")->AsString() : QString());
 }
 
+void TfrmLancaSoliCmp::AtualizaJustSol()
+{
+    if (logKey_ == state.currentKey())
+        return;
+    state.cdsMovoPSol.SetData(
+        fetch(QStringLiteral("GetMovoPSol"), QStringLiteral("Get_DataMov")).toPacket());
+    logKey_ = state.currentKey();
+}
+
 void TfrmLancaSoliCmp::loadLogPage()
 {
-    if (logKey_ != state.currentKey()) {
-        state.cdsMovoPSol.SetData(
-            fetch(QStringLiteral("GetMovoPSol"), QStringLiteral("Get_DataMov")).toPacket());
-        logKey_ = state.currentKey();
-    }
+    AtualizaJustSol();
     SetFocus(dbgItens);
     dtsMovoPSolStateChange();
     const bool hasLog = !state.cdsMovoPSol.IsEmpty();
@@ -342,11 +350,10 @@ void TfrmLancaSoliCmp::Atualiza_Produto()
         state.cdsItemSoli.SetData(items.at(0).toPacket());
         state.cdsItemNImportados.SetData(items.at(1).toPacket());
         itemsKey_ = key;
+        cdsDecisionProdutosAfterOpen();
+        indexItems();
     }
-    degItemSoli.SetSparseRows(false);
-    degItemSoli.SetSparseCols(false);
-    degItemSoli.Build(state.cdsDecisionProdutos, QStringLiteral("NMPRODUTO"),
-                      QStringLiteral("DTPROGENTR"), QStringLiteral("QTSOLIPROD"));
+    ActiveDecision();
 }
 
 // --- the alteration log -------------------------------------------------------------
@@ -401,6 +408,7 @@ bool TfrmLancaSoliCmp::postPending(ClientDataSet& dataSet)
 
 void TfrmLancaSoliCmp::pgcPadraoChange()
 {
+    forgetPaintedCell();
     state.chKeyNum = QChar();
     showMarks();
     if (state.requisition(QStringLiteral("CDFILSOLI")) !=
