@@ -38,6 +38,9 @@ void declareRequisitionScreen(fw::StatementRegistry& registry)
                    "PARAM(:P_CDFILIAL) P_CDFILIAL WHERE CDFILIAL = NVLSTR(P_CDFILIAL.PARAM, "
                    "CDFILIAL) ORDER BY CDFILIAL");
     screen.declare("qryParamGeral", "SELECT IDCACHPRODFI FROM PARAMGERAL");
+    screen.declare("qryProdUm",
+                   "SELECT CDPRODUTO, CDARVPROD, CAST(RTRIM(NMPRODUTO) AS VARCHAR(50))AS "
+                   "NMPRODUTO, CDNVPRODUTO, SGUNIDADE FROM PRODUTO WHERE CDARVPROD = :P_CDARVPROD");
 }
 
 const char* const productByTreeCode =

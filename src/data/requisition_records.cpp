@@ -290,14 +290,6 @@ void declareFilialSoli(ClientDataSet& cds)
     flag(cds, "IDALTVRCMPANT");
 }
 
-void declareVd_Periodicidade(ClientDataSet& cds)
-{
-    text(cds, "CDARVPROD", 20, "Produto");
-    text(cds, "NMPRODUTO", 72, "Descrição");
-    text(cds, "PERIODICIDADE", 22, "Periodicidade");
-    moment(cds, "DTPROGENTR");
-}
-
 void declareAprovCmpGer(ClientDataSet& cds)
 {
     text(cds, "CDFILSOLI", 4);
@@ -314,6 +306,23 @@ void declareAprovCmpGer(ClientDataSet& cds)
 void declareData(ClientDataSet& cds)
 {
     date(cds, "DATA");
+}
+
+void declareVdPeriodicidade(ClientDataSet& cds)
+{
+    text(cds, "CDARVPROD", 20, "Produto");
+    text(cds, "NMPRODUTO", 72, "Nome");
+    text(cds, "PERIODICIDADE", 22, "Periodicidade");
+    date(cds, "DTPROGENTR", "Data de Entrega");
+}
+
+void declareProduto(ClientDataSet& cds)
+{
+    text(cds, "CDPRODUTO", 10);
+    text(cds, "CDARVPROD", 20);
+    text(cds, "NMPRODUTO", 50);
+    text(cds, "CDNVPRODUTO", 1);
+    text(cds, "SGUNIDADE", 10);
 }
 
 } // namespace cmp::data

@@ -42,8 +42,9 @@ void declareFilialSoli(fw::ClientDataSet& cdsFilialSoli);
 void declareAprovCmpGer(fw::ClientDataSet& cdsAprovCmpGer);
 // The launch date the new-requisition wizard proposes.
 void declareData(fw::ClientDataSet& cdsData);
-
-// The items that break their product's purchase calendar.
-void declareVd_Periodicidade(fw::ClientDataSet& cdsVd_Periodicidade);
+// The items whose delivery dates the purchase calendar does not allow.
+void declareVdPeriodicidade(fw::ClientDataSet& cdsVd_Periodicidade);
+// The products of the matrix read so far, for their names and units.
+void declareProduto(fw::ClientDataSet& cdsProduto);
 
 } // namespace cmp::data

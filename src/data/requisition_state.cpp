@@ -1,6 +1,7 @@
 #include "data/requisition_state.h"
 
 #include "data/requisition_records.h"
+#include "framework/core/formats.h"
 #include "framework/data/field.h"
 #include "framework/net/check_result.h"
 #include "framework/ui/host_context.h"
@@ -51,6 +52,89 @@ bool hasApprovedItem(fw::ClientDataSet& items)
            items.Locate(QStringLiteral("IDSOLIAPROV"), QVariant(yes), {.caseInsensitive = true});
 }
 
+namespace {
+
+const QString entrySeparator = QStringLiteral("||");
+
+QStringView keyOf(const QString& entry)
+{
+    const qsizetype separator = entry.indexOf(entrySeparator);
+    return separator < 0 ? QStringView(entry) : QStringView(entry).left(separator);
+}
+
+int compareKeys(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+// The first entry whose key is not before the key.
+QStringList::const_iterator lowerBound(const QStringList& list, const QString& key)
+{
+    return std::lower_bound(list.begin(), list.end(), key,
+                            [](const QString& entry, const QString& wanted) {
+                                return compareKeys(keyOf(entry), wanted) < 0;
+                            });
+}
+
+} // namespace
+
+QString cellKey(const QString& treeCode, const QDate& deliveryDate)
+{
+    return treeCode + fw::FormatDate(deliveryDate);
+}
+
+int LocateProduto(const QStringList& list, const QString& key, QString* rest)
+{
+    const auto found = lowerBound(list, key);
+    if (found == list.end() || compareKeys(keyOf(*found), key) != 0)
+        return -1;
+    if (rest)
+        *rest = found->mid(keyOf(*found).size() + entrySeparator.size());
+    return static_cast<int>(found - list.begin());
+}
+
+std::optional<double> lookupQuantity(const QStringList& list, const QString& key)
+{
+    QString rest;
+    if (LocateProduto(list, key, &rest) < 0)
+        return std::nullopt;
+    return rest.toDouble();
+}
+
+// Written in the C locale with every digit it needs, so that reading it back
+// gives the same quantity whatever the display format.
+QString lookupEntry(const QString& key, double quantity)
+{
+    return key + entrySeparator + QString::number(quantity, 'g', 17);
+}
+
+void putLookupQuantity(QStringList& list, const QString& key, double quantity)
+{
+    const QString entry = lookupEntry(key, quantity);
+    const auto found = lowerBound(list, key);
+    const qsizetype at = found - list.begin();
+    if (found != list.end() && compareKeys(keyOf(*found), key) == 0)
+        list[at] = entry;
+    else
+        list.insert(at, entry);
+}
+
+bool removeLookupEntry(QStringList& list, const QString& key)
+{
+    const int at = LocateProduto(list, key);
+    if (at < 0)
+        return false;
+    list.removeAt(at);
+    return true;
+}
+
+void sortLookupList(QStringList& list)
+{
+    std::stable_sort(list.begin(), list.end(), [](const QString& a, const QString& b) {
+        return compareKeys(keyOf(a), keyOf(b)) < 0;
+    });
+}
+
 void DialogOrigins::setAll(bool fromMatrix)
 {
     for (bool* flag : {&includeProducts, &insertDate, &deleteDate, &alterProduct, &excludeProducts,
@@ -72,18 +156,19 @@ RequisitionState::RequisitionState()
     declareDecisionProdutos(cdsDecisionProdutos);
     declareMovoPSol(cdsMovoPSol);
     declareAprovCmpGer(cdsAprovCmpGer);
-    declareVd_Periodicidade(cdsVd_Periodicidade);
+    declareVdPeriodicidade(cdsVd_Periodicidade);
+    declareProduto(cdsProduto);
 }
 
 RequisitionState::~RequisitionState() = default;
 
 std::vector<fw::ClientDataSet*> RequisitionState::recordSets()
 {
-    return {&cdsFilialSoli,      &cdsData,        &cdsServSolicita,    &cdsSolicita,
-            &cdsJustSoli,        &cdsItemSoli,    &cdsItemNImportados, &cdsDecisionProdutos,
-            &cdsMovoPSol,        &cdsItemSoliAux, &cdsAprovCmpGer,     &cdsParaSupri,
-            &cdsParCmpSup,       &cdsParamFilial, &cdsParamGrProdGer,  &cdsPermissoes,
-            &cdsVd_Periodicidade};
+    return {&cdsFilialSoli,       &cdsData,        &cdsServSolicita,    &cdsSolicita,
+            &cdsJustSoli,         &cdsItemSoli,    &cdsItemNImportados, &cdsDecisionProdutos,
+            &cdsMovoPSol,         &cdsItemSoliAux, &cdsAprovCmpGer,     &cdsParaSupri,
+            &cdsParCmpSup,        &cdsParamFilial, &cdsParamGrProdGer,  &cdsPermissoes,
+            &cdsVd_Periodicidade, &cdsProduto};
 }
 
 QString RequisitionState::branchFlag(const QString& field, int letters) const

@@ -91,8 +91,8 @@ struct ScreenRoutines
     // The observation dialog: mode "J" collects a justification, which comes
     // back (empty when cancelled); an empty mode edits the cell's item.
     std::function<QString(const QString& mode)> CriaObservProd;
-    // The list of the items that break their product's purchase calendar,
-    // from cdsVd_Periodicidade.
+    // Lists the items of cdsVd_Periodicidade, whose delivery dates the
+    // purchase calendar does not allow, in a modal dialog.
     std::function<void()> CriaErroPeriodicidade;
 };
 
@@ -111,6 +111,25 @@ struct DialogOrigins
 
     void setAll(bool fromMatrix);
 };
+
+// The matrix's lookup lists (stlProdutos, stlProdutosTot) hold entries
+// "key||quantity" in the order of their keys, compared exactly but for case,
+// so that a cell or a product row is found by bisection, never by a scan.
+// stlProdutos is keyed by cellKey, stlProdutosTot by the tree code.
+QString cellKey(const QString& treeCode, const QDate& deliveryDate);
+// Index of the entry with that key, its text after "||" in rest; -1 when
+// there is none.
+int LocateProduto(const QStringList& list, const QString& key, QString* rest = nullptr);
+// The quantity an entry holds; empty when the list has no such key.
+std::optional<double> lookupQuantity(const QStringList& list, const QString& key);
+// The entry of a key and its quantity, as the lists hold it.
+QString lookupEntry(const QString& key, double quantity);
+// Adds the entry in its place, or replaces the quantity of its key.
+void putLookupQuantity(QStringList& list, const QString& key, double quantity);
+// Removes the entry of exactly that key; false when there is none.
+bool removeLookupEntry(QStringList& list, const QString& key);
+// Puts entries added in any order into key order, all at once.
+void sortLookupList(QStringList& list);
 
 // The permissions an operator may hold over locked automatic requisitions;
 // all but the last are over their items.
@@ -151,6 +170,12 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsItemSoliAux);
     // The manager-approval rows a save returns.
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsAprovCmpGer);
+    // The items the periodicity check refused, as the error list shows them;
+    // a Tag of 99 asks for the check again.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsVd_Periodicidade);
+    // The products of the matrix read so far (cacheProduct of the
+    // requisition screen), with their codes, names and units.
+    FW_NAMED_MEMBER(fw::ClientDataSet, cdsProduto);
     // Parameters: of the purchase center (supply, purchasing), of the
     // requesting branch and its product groups, and the operator's permissions.
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsParaSupri);
@@ -158,9 +183,6 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsParamFilial);
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsParamGrProdGer);
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsPermissoes);
-    // The items that break their product's purchase calendar, as the last
-    // check found them; a Tag of 99 asks for the check again.
-    FW_NAMED_MEMBER(fw::ClientDataSet, cdsVd_Periodicidade);
 
     // Working lists of the quantity matrix: delivery dates, one entry per
     // cell, one per product row. Emptied when the requisition screen closes.

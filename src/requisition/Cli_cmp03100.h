@@ -5,6 +5,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/data/data_source.h"
 #include "framework/forms/base_screens.h"
+#include "framework/forms/decision_grid.h"
 #include "framework/forms/screen_creation.h"
 #include "framework/net/remote_value.h"
 #include "framework/sql/declared_query.h"
@@ -12,6 +13,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -39,6 +41,7 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, qryCentMerenda);
     FW_NAMED_MEMBER(fw::ClientDataSet, qryFilial);
     FW_NAMED_MEMBER(fw::ClientDataSet, qryParamGeral);
+    FW_NAMED_MEMBER(fw::ClientDataSet, qryProdUm);
     fw::DataSource dtsFilialSoli;
     fw::DataSource dtsServSolicita;
     fw::DataSource dtsSolicita;
@@ -85,6 +88,17 @@ public:
     FW_NAMED_MEMBER(fw::ClientDataSet, cdsImpedirAlt);
     FW_NAMED_MEMBER(fw::ClientDataSet, qryVdProduto);
     FW_NAMED_MEMBER(fw::ClientDataSet, qryOperador);
+
+    // The quantity matrix. A cell's key in stlProdutos: the tree code of its
+    // row and the header text of its column.
+    QString CalcIndex(int col, int row) const;
+    // Puts the product of the tree code in the product cache cdsProduto,
+    // reading it the first time, and makes it the current one there; false
+    // when no product has that code.
+    bool cacheProduct(const QString& treeCode);
+    // The detail panel is filled again for the next selected cell, the same
+    // cell included: what it shows has changed.
+    void forgetPaintedCell() { paintedCell_.reset(); }
 
 protected:
     void ControlaBotoes() override;
@@ -150,6 +164,27 @@ private:
     // Fills a record set from a server call under the progress animation.
     fw::RemoteValue fetch(const QString& method, const QString& progressKey);
     void reloadLists();
+
+    // The quantity matrix and the detail panel of its selected cell.
+    void wireMatrix();
+    void cdsDecisionProdutosAfterOpen();
+    void indexItems();
+    void ActiveDecision();
+    void degItemSoliDecisionDrawCell(int col, int row, fw::DecisionGrid::CellDraw& draw);
+    bool notImported(int col, int row);
+    void selectedCellChanged();
+    void showPreviousPurchase();
+    void fillItemPanel(int col, int row);
+    bool locateItem(const QDate& deliveryDate);
+    double selectedQuantity() const;
+    void clearItemDates();
+    void showItemDates(const QDate& deliveryDate);
+    void showItemFacts(bool found);
+    void degItemSoliKeyDown(fw::Key& key, fw::Shift shift);
+    void degItemSoliKeyPress(QChar& key);
+    void editSelectedCell();
+    void depUtilizaDateChange();
+    void depUtilizaExit();
 
     // Pages and navigation.
     void pgcPadraoChanging(bool& allowChange);
@@ -219,6 +254,8 @@ private:
     // former code and the quantity an item keeps as its original.
     QString editedLabel_;
     QVariant editedQuantity_;
+    // The cell the detail panel was last filled for (column, row).
+    std::optional<std::pair<int, int>> paintedCell_;
     // Which requisition each page's record sets were loaded for.
     data::RequisitionKey itemsKey_;
     data::RequisitionKey logKey_;

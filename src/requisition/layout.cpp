@@ -139,6 +139,7 @@ MatrixControls::MatrixControls(TfrmPadraoGrid& screen)
     : FW_NAMED(tshProdutos, page, screen, screen.pgcPadrao, QStringLiteral("Produtos")),
       FW_NAMED(degItemSoli, screen.create<DecisionGrid>, &tshProdutos),
       FW_NAMED(panDtUtiliza, screen.create<Panel>, &tshProdutos),
+      FW_NAMED(edtNomeDegProd, screen.create<Edit>, &panDtUtiliza),
       FW_NAMED(lblDtUtiliza, screen.createCaptioned<Label>, &panDtUtiliza,
                QStringLiteral("1ª Utilização")),
       FW_NAMED(depUtiliza, screen.create<DateEdit>, &panDtUtiliza),
@@ -146,9 +147,11 @@ MatrixControls::MatrixControls(TfrmPadraoGrid& screen)
       FW_NAMED(lblDtAlteracao, screen.createCaptioned<Label>, &panDtUtiliza,
                QStringLiteral("Data de Alteração")),
       FW_NAMED(depDtAlteracao, screen.create<DateEdit>, &panDtUtiliza),
+      FW_NAMED(edtNmSemAlt, screen.create<Edit>, &panDtUtiliza),
       FW_NAMED(lblDtImportacao, screen.createCaptioned<Label>, &panDtUtiliza,
                QStringLiteral("Data de Importação")),
       FW_NAMED(depDtImportacao, screen.create<DateEdit>, &panDtUtiliza),
+      FW_NAMED(edtNmSemImp, screen.create<Edit>, &panDtUtiliza),
       FW_NAMED(lblSituSoli, screen.create<Label>, &panDtUtiliza),
       FW_NAMED(lblObservacao, screen.createCaptioned<Label>, &panDtUtiliza,
                QStringLiteral("Observação")),
@@ -164,10 +167,15 @@ MatrixControls::MatrixControls(TfrmPadraoGrid& screen)
       FW_NAMED(edtIdBaixItmSol, screen.create<Edit>, &panDtUtiliza),
       FW_NAMED(lblQtTransfSol, screen.createCaptioned<Label>, &panDtUtiliza,
                QStringLiteral("Qtde. Transferida")),
-      FW_NAMED(nedQtTransfSol, screen.create<NumberEdit>, &panDtUtiliza)
+      FW_NAMED(nedQtTransfSol, screen.create<NumberEdit>, &panDtUtiliza),
+      FW_NAMED(lblUnidade, screen.createCaptioned<Label>, &panDtUtiliza, QStringLiteral("Unidade")),
+      FW_NAMED(edtUnidade, screen.create<Edit>, &panDtUtiliza),
+      FW_NAMED(imgAprovada, screen.create<Image>, &panDtUtiliza),
+      FW_NAMED(imgReprovada, screen.create<Image>, &panDtUtiliza)
 {
-    setReadOnly({&edtNmSemana, &depDtAlteracao, &depDtImportacao, &edtObservacao, &depDtCmpAnterior,
-                 &nedVrCmpAnterior, &edtIdBaixItmSol, &nedQtTransfSol});
+    setReadOnly({&edtNomeDegProd, &edtNmSemana, &depDtAlteracao, &edtNmSemAlt, &depDtImportacao,
+                 &edtNmSemImp, &edtObservacao, &depDtCmpAnterior, &nedVrCmpAnterior,
+                 &edtIdBaixItmSol, &nedQtTransfSol, &edtUnidade});
     degItemSoli.FixedColWidth = 410;
     nedVrCmpAnterior.DisplayFormat = QStringLiteral("#,##0.00");
     nedQtTransfSol.DisplayFormat = QStringLiteral("#,##0.000");
@@ -355,6 +363,7 @@ void TfrmLancaSoliCmp::wireEvents()
     wireRecordSets();
     wireWriteBack();
     wirePages();
+    wireMatrix();
 }
 
 void TfrmLancaSoliCmp::wireRecordSets()

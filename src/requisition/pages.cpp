@@ -347,11 +347,10 @@ void TfrmLancaSoliCmp::Atualiza_Produto()
         state.cdsItemSoli.SetData(items.at(0).toPacket());
         state.cdsItemNImportados.SetData(items.at(1).toPacket());
         itemsKey_ = key;
+        cdsDecisionProdutosAfterOpen();
+        indexItems();
     }
-    degItemSoli.SetSparseRows(false);
-    degItemSoli.SetSparseCols(false);
-    degItemSoli.Build(state.cdsDecisionProdutos, QStringLiteral("NMPRODUTO"),
-                      QStringLiteral("DTPROGENTR"), QStringLiteral("QTSOLIPROD"));
+    ActiveDecision();
 }
 
 // --- the alteration log -------------------------------------------------------------
@@ -406,6 +405,7 @@ bool TfrmLancaSoliCmp::postPending(ClientDataSet& dataSet)
 
 void TfrmLancaSoliCmp::pgcPadraoChange()
 {
+    forgetPaintedCell();
     state.chKeyNum = QChar();
     showMarks();
     if (state.requisition(QStringLiteral("CDFILSOLI")) !=

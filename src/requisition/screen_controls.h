@@ -13,6 +13,7 @@ class DBText;
 class DecisionGrid;
 class Edit;
 class GroupBox;
+class Image;
 class Label;
 class LookupButton;
 class MaskEdit;
@@ -109,13 +110,16 @@ struct MatrixControls
     fw::TabSheet& tshProdutos;
     fw::DecisionGrid& degItemSoli;
     fw::Panel& panDtUtiliza;
+    fw::Edit& edtNomeDegProd;
     fw::Label& lblDtUtiliza;
     fw::DateEdit& depUtiliza;
     fw::Edit& edtNmSemana;
     fw::Label& lblDtAlteracao;
     fw::DateEdit& depDtAlteracao;
+    fw::Edit& edtNmSemAlt;
     fw::Label& lblDtImportacao;
     fw::DateEdit& depDtImportacao;
+    fw::Edit& edtNmSemImp;
     fw::Label& lblSituSoli;
     fw::Label& lblObservacao;
     fw::Edit& edtObservacao;
@@ -127,6 +131,11 @@ struct MatrixControls
     fw::Edit& edtIdBaixItmSol;
     fw::Label& lblQtTransfSol;
     fw::NumberEdit& nedQtTransfSol;
+    fw::Label& lblUnidade;
+    fw::Edit& edtUnidade;
+    // Whether the item is approved or rejected; both take the same place.
+    fw::Image& imgAprovada;
+    fw::Image& imgReprovada;
 };
 
 // The header of the current requisition.

@@ -43,6 +43,13 @@ protected:
         return dialog.control<NumberEdit>(QStringLiteral("nedQtde"));
     }
 
+    static double stored(TfrmLancaSoliCmp& screen)
+    {
+        ClientDataSet& items = screen.state.cdsItemSoli;
+        EXPECT_TRUE(data::locateItem(items, acelga, delivery));
+        return items.FieldByName(QStringLiteral("QTSOLIPROD")).AsFloat();
+    }
+
     QStringList questions() const { return ui.texts(UiEventKind::Question); }
 };
 
@@ -71,7 +78,7 @@ TEST_F(QuantityDialog, shouldAskOnlyWhenTheQuantityStraysBeyondTheCentersToleran
     EXPECT_EQ(questions().value(0).toStdString(),
               "A diferença entre a quatidade informada (22,5) e a média das solicitações (20) é "
               "superior a 10%. Confirma?");
-    EXPECT_EQ(screen.state.cdsItemSoli.FieldByName(QStringLiteral("QTSOLIPROD")).AsFloat(), 22.5);
+    EXPECT_EQ(stored(screen), 22.5);
 }
 
 TEST_F(QuantityDialog, shouldAskAboutTheAverageBeforeRequiringAQuantity)
@@ -103,8 +110,7 @@ TEST_F(QuantityDialog, shouldKeepQuantitiesWithinTenDigitsAndThreeDecimals)
         EXPECT_TRUE(dialog.userClick(QStringLiteral("sbtConfirma")));
     });
     EXPECT_EQ(errors(), std::vector<std::string>{"Valor fora dos limites válidos para a coluna."});
-    EXPECT_EQ(screen.state.cdsItemSoli.FieldByName(QStringLiteral("QTSOLIPROD")).AsFloat(),
-              9999999.999);
+    EXPECT_EQ(stored(screen), 9999999.999);
 }
 
 TEST_F(QuantityDialog, shouldFillTheAverageOnlyWhenItRoundsToSomething)

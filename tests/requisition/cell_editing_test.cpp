@@ -74,7 +74,8 @@ TEST_F(CellEditing, shouldWriteAChangedQuantityToMatrixItemAndLogAndMoveToTheNex
     EXPECT_EQ(item(screen, acelga, secondDelivery, "QTSOLIPROD"), 0.0) << "the cell stays";
     ASSERT_TRUE(log.Locate(QStringLiteral("CDARVPROD;DTENTROPER"), {acelga, secondDelivery}));
     EXPECT_EQ(log.FieldByName(QStringLiteral("IDOPERAMOVS")).AsString(), "E");
-    EXPECT_FALSE(screen.depUtiliza.Enabled());
+    select(screen, acelga, secondDelivery);
+    EXPECT_FALSE(screen.depUtiliza.Enabled()) << "no first use without a quantity";
     EXPECT_TRUE(screen.depUtiliza.IsBlank());
 }
 
