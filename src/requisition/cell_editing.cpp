@@ -55,11 +55,6 @@ double unscaled(qint64 quantity)
     return double(quantity) / 10000;
 }
 
-QString numberText(double value)
-{
-    return QString::number(value, 'g', 15);
-}
-
 // The tree code a matrix row label ends with.
 QString treeCodeOf(const QString& label)
 {
@@ -67,44 +62,9 @@ QString treeCodeOf(const QString& label)
     return at < 0 ? QString() : label.mid(at + separator.size());
 }
 
-QString entryKey(const QString& entry)
-{
-    return entry.left(entry.indexOf(separator));
-}
-
-bool keyBefore(const QString& entry, const QString& key)
-{
-    return QString::compare(entryKey(entry), key, Qt::CaseInsensitive) < 0;
-}
-
-// The lookup lists stay sorted by key; a key is compared whole, never as a
-// part of another key.
-QStringList::iterator findEntry(QStringList& list, const QString& key)
-{
-    const auto at = std::lower_bound(list.begin(), list.end(), key, keyBefore);
-    if (at != list.end() && QString::compare(entryKey(*at), key, Qt::CaseInsensitive) == 0)
-        return at;
-    return list.end();
-}
-
-void putEntry(QStringList& list, const QString& key, double value)
-{
-    const QString entry = key + separator + numberText(value);
-    if (const auto found = findEntry(list, key); found != list.end())
-        *found = entry;
-    else
-        list.insert(std::lower_bound(list.begin(), list.end(), key, keyBefore), entry);
-}
-
-void removeEntry(QStringList& list, const QString& key)
-{
-    if (const auto found = findEntry(list, key); found != list.end())
-        list.erase(found);
-}
-
 QString gText(double value)
 {
-    return numberText(value).replace(u'.', u',');
+    return QString::number(value, 'g', 15).replace(u'.', u',');
 }
 
 // Ends a stop with the grid focused again.
@@ -264,11 +224,12 @@ void TfrmLancaSoliCmp::checkAutomaticLimits(const EditedCell& cell)
 void TfrmLancaSoliCmp::updateLists(const EditedCell& cell)
 {
     const QString treeCode = treeCodeOf(cell.label);
-    putEntry(state.stlProdutos, treeCode + degItemSoli.ColLabel(cell.col), cell.answer.quantity);
+    data::putLookupQuantity(state.stlProdutos, data::cellKey(treeCode, cell.date),
+                            cell.answer.quantity);
     // The row total is read from the matrix's data, never from a shown text.
     const std::optional<double> total = degItemSoli.Value(degItemSoli.ColCount() - 1, cell.row);
-    putEntry(state.stlProdutosTot, treeCode,
-             unscaled(scaled(total.value_or(0)) + cell.next - cell.old));
+    data::putLookupQuantity(state.stlProdutosTot, treeCode,
+                            unscaled(scaled(total.value_or(0)) + cell.next - cell.old));
 }
 
 // The record of the cell's row and date: its row keeps its own label, so
@@ -277,6 +238,8 @@ void TfrmLancaSoliCmp::writeMatrixRecord(const EditedCell& cell)
 {
     ClientDataSet& matrix = state.cdsDecisionProdutos;
     const QVariant quantity = cell.answer.quantity;
+    const QVariant rowValue = degItemSoli.RowValue(cell.row);
+    const QVariant colValue = degItemSoli.ColValue(cell.col);
     if (hasRecords(matrix) &&
         matrix.Locate(QStringLiteral("NMPRODUTO;DTPROGENTR"), {cell.label, cell.date})) {
         matrix.Edit();
@@ -289,9 +252,8 @@ void TfrmLancaSoliCmp::writeMatrixRecord(const EditedCell& cell)
         matrix.FieldByName(QStringLiteral("QTSOLIPROD")).SetValue(quantity);
         matrix.Post();
     }
-    degItemSoli.Build(matrix, QStringLiteral("NMPRODUTO"), QStringLiteral("DTPROGENTR"),
-                      QStringLiteral("QTSOLIPROD"));
-    degItemSoli.SelectCell(cell.col, cell.row);
+    degItemSoli.SetValue(rowValue, colValue, cell.answer.quantity);
+    forgetPaintedCell();
 }
 
 // Where managers approve items, the product's items keep the previous
@@ -510,8 +472,8 @@ void TfrmLancaSoliCmp::cdsDecisionProdutosBeforeDelete()
     const QDate date = matrix.FieldByName(QStringLiteral("DTPROGENTR")).AsDate();
     if (data::locateItem(state.cdsItemSoli, code, date))
         state.cdsItemSoli.Delete();
-    removeEntry(state.stlProdutos, code + FormatDate(date));
-    removeEntry(state.stlProdutosTot, code);
+    data::removeLookupEntry(state.stlProdutos, data::cellKey(code, date));
+    data::removeLookupEntry(state.stlProdutosTot, code);
 }
 
 void TfrmLancaSoliCmp::cdsDecisionProdutosAfterDelete()

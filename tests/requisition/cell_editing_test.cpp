@@ -77,6 +77,9 @@ TEST_F(CellEditing, shouldWriteAChangedQuantityToMatrixItemAndLogAndMoveToTheNex
     EXPECT_EQ(log.FieldByName(QStringLiteral("IDOPERAMOVS")).AsString(), "E");
     // The detail panel follows the selection to the next product's first date.
     EXPECT_EQ(FormatDate(screen.depUtiliza.Date()), screen.state.stUtiliza_Data);
+    select(screen, acelga, secondDelivery);
+    EXPECT_FALSE(screen.depUtiliza.Enabled()) << "no first use without a quantity";
+    EXPECT_TRUE(screen.depUtiliza.IsBlank());
 }
 
 TEST_F(CellEditing, shouldChangeNothingWhenTheDialogIsCancelledOrTheQuantityStays)
