@@ -160,7 +160,6 @@ TEST_P(FilterOptionsTest, shouldRefuseWhatItCouldNotReadBackAndKeepTheSavedList)
     } refused[] = {
         {"empty name", {"CMP03107", packet("", "x")}},
         {"name with =", {"CMP03107", packet("st=Fili", "x")}},
-        {"name with a line break", {"CMP03107", packet("st\nFili", "x")}},
         {"value with a line break", {"CMP03107", packet("stFili", "_0004_\nstX=1")}},
         {"no VALUE field", {"CMP03107", fw::DataPacket{{{"NAME", fw::FieldType::String, 40}}, {}}}},
         {"no screen code", {"  ", packet("stFili", "x")}},
