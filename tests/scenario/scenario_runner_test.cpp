@@ -74,9 +74,6 @@ public:
         create<SpeedButton>(QStringLiteral("sbtDialogo")).OnClick = [this](Control&) {
             openDialog();
         };
-        auto& pages = create<PageControl>(QStringLiteral("pgcPadrao"));
-        pages.SetActivePage(&create<TabSheet>(QStringLiteral("tshA"), &pages));
-        create<TabSheet>(QStringLiteral("tshB"), &pages);
 
         produtos.AddField(QStringLiteral("CDPRODUTO"), FieldType::String, 4);
         produtos.AddField(QStringLiteral("NMPRODUTO"), FieldType::String, 20);
@@ -229,25 +226,6 @@ TEST(ScenarioScript, shouldSplitWordsWithQuotesEscapesAndComments)
     EXPECT_THROW(splitWords(QStringLiteral(R"(type a "x\n")")), std::invalid_argument);
 }
 
-TEST(ScenarioScript, shouldParseNestedBlocksAndTakeSqlAsWritten)
-{
-    const Script script = parseScript(QStringLiteral("sql UPDATE T SET A = '#' WHERE B = \"x\"\n"
-                                                     "modal frmA\n"
-                                                     "  modal frmB\n"
-                                                     "  end ok\n"
-                                                     "  click sbtCancel\n"
-                                                     "end\n"),
-                                      QStringLiteral("t.scn"));
-    ASSERT_EQ(script.steps.size(), 2u);
-    EXPECT_EQ(script.steps[0].args, QStringList{"UPDATE T SET A = '#' WHERE B = \"x\""});
-    const Step& outer = script.steps[1];
-    EXPECT_EQ(outer.line, 2);
-    ASSERT_EQ(outer.block.size(), 2u);
-    EXPECT_EQ(outer.block[0].blockEnd, QStringLiteral("ok"));
-    EXPECT_EQ(outer.block[1].line, 5);
-    EXPECT_TRUE(outer.blockEnd.isEmpty());
-}
-
 TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
 {
     const struct
@@ -261,15 +239,9 @@ TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
         {"answer Talvez", "t.scn:1: \"Talvez\" is not a button"},
         {"pick row 0", "t.scn:1: \"0\" is not a whole number of at least 1"},
         {"row grdProdutos 0", "t.scn:1: \"0\" is not a row number from 1 or COLUMN=TEXT"},
-        {"expect row grdProdutos =Arroz", "t.scn:1: \"=Arroz\" is not a row number from 1"},
         {"signin 1 demo date 31/02/2026", "t.scn:1: \"31/02/2026\" is not a date"},
-        {"signin 1 demo branch", "t.scn:1: \"branch\" needs a value"},
         {"expect color edtNome azul", "t.scn:1: \"azul\" is not a colour role"},
-        {"expect form frmX aberto", "t.scn:1: \"aberto\" is not visible, hidden, closed, freed"},
-        {"expect no surprises", "t.scn:1: usage: expect no messages"},
-        {"expect cellcolor degItemSoli a b azul", "t.scn:1: \"azul\" is not a cell colour"},
         {"keys edtNome \"Feijão\"", "t.scn:1: \"ã\" has no key of its own"},
-        {"type a \"unterminated", "t.scn:1: a quoted string has no closing quote"},
         {"\n\nend", "t.scn:3: \"end\" without a block to end"},
         {"modal frmA\nclick x\nend maybe", "t.scn:3: \"maybe\" is not a modal result"},
         {"# head\nmodal frmA\nclick x", "t.scn:2: \"modal frmA\" has no \"end\""},
@@ -307,6 +279,11 @@ expect question "Gravar?"
 expect info "Gravado."
 expect cell grdProdutos 1 2 "Arroz"
 expect no messages
+# Key by key, the key handler sees each character land.
+keys edtQtde "12345"
+expect text edtQtde "123"
+keys edtNome "Ab 1,5"
+expect text edtNome "Ab 1,5"
 )"));
     EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
 }
@@ -387,21 +364,6 @@ expect selected grdProdutos 2 CDPRODUTO
     EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
 }
 
-// Typed at once, a handler sees none of the text; key by key, it sees each
-// character land.
-TEST(ScenarioRunner, shouldTypeKeyByKeyThroughTheFieldsKeyHandler)
-{
-    const RunReport report = run(QStringLiteral(R"(
-open TESTE
-type edtCodigo "0101"
-keys edtQtde "12345"
-expect text edtQtde "123"
-keys edtNome "Ab 1,5"
-expect text edtNome "Ab 1,5"
-)"));
-    EXPECT_TRUE(report.passed()) << failuresOf(report).toStdString();
-}
-
 // The calls of a dialog's lines count for the action that opened it too.
 TEST(ScenarioRunner, shouldTellWhichServerCallsTheLastActionMade)
 {
@@ -456,25 +418,14 @@ TEST(ScenarioRunner, shouldReportWhereAndWhatWasSeen)
          "t.scn:2: click sbtBloqueado\n    sbtBloqueado is disabled"},
         {"open TESTE\ntype edtNada \"x\"",
          "t.scn:2: type edtNada \"x\"\n    frmTeste has no control edtNada"},
-        {"open TESTE\nexpect enabled sbtGravar sbtBloqueado", "    not so: sbtBloqueado"},
         {"open TESTE\nexpect count grdProdutos 3", "    it has 2 rows"},
-        {"open TESTE\nexpect cell grdProdutos 3 1 \"\"", "    grdProdutos has no row 3 (it has 2)"},
-        {"open TESTE\nexpect page pgcPadrao tshB", "    the active page is tshA"},
-        {"open TESTE\nexpect checked edtNome", "    edtNome has no check mark"},
-        {"open TESTE\nclose\nexpect form frmTeste visible", "    frmTeste is hidden"},
         {"click sbtGravar",
          "t.scn:1: click sbtGravar\n    no form was shown through the UI port yet"},
         {"open OUTRO", "    no module OUTRO here (TESTE)"},
         {"open TESTE\npick 0999\nclick sbtPesquisa",
          "unscripted prompt: Scripted key 0999 is not a row of"},
-        {"open TESTE\npick 0101\nclick sbtSenha",
-         "unscripted prompt: The next scripted answer is for another kind"},
-        {"open TESTE\nexpect cell degItemSoli Arroz||0102 \"07/12/2026\" \"\"",
-         "    degItemSoli has no row Arroz||0102"},
         {"open TESTE\nrow grdProdutos NMPRODUTO=Milho",
          "    grdProdutos has no row whose NMPRODUTO shows \"Milho\""},
-        {"open TESTE\nrow grdProdutos NMMARCA=Arroz", "    grdProdutos has no column NMMARCA"},
-        {"open TESTE\nform frmNada", "t.scn:2: form frmNada\n    frmNada is not open"},
         {"open TESTE\ncell degItemSoli Arroz \"07/12/2026\"\n"
          "expect selected degItemSoli Feijão \"07/12/2026\"",
          "    the selected cell is \"Arroz||0101\", \"07/12/2026\""},
@@ -482,9 +433,6 @@ TEST(ScenarioRunner, shouldReportWhereAndWhatWasSeen)
          "    the cell is info"},
         {"open TESTE\nclick sbtServidor\nexpect calls GetMedia",
          "t.scn:3: expect calls GetMedia\n    the action of line 2 called GetImpedirAlt GetMedia"},
-        {"open TESTE\ntype edtNome x\nexpect calls GetMedia",
-         "    the action of line 2 called no server method"},
-        {"expect no calls", "    no action ran before this line"},
     };
     for (const auto& c : cases) {
         const QString failures = failuresOf(run(QString::fromUtf8(c.text)));
@@ -619,7 +567,6 @@ TEST(ScenarioCommand, shouldRefuseAServerWhoseDatabaseItCannotRecreate)
     };
     const Case cases[] = {
         {{"--server", "compras:8080", "--sqlite", "cmp.sqlite", "a.scn"}, "--pg-schema"},
-        {{"--server", "compras:8080", "--pg-host", "db", "a.scn"}, "--pg-schema"},
         {{"--server", "compras", "--pg-host", "db", "--pg-schema", "s", "a.scn"}, "host:port"},
         {{"--server", "compras:8080", "--pg-host", "db", "--pg-schema", "a;b", "a.scn"},
          "not a plain schema name"},
