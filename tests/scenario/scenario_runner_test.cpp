@@ -253,7 +253,7 @@ TEST(ScenarioScript, shouldRefuseBadLinesNamingFileAndLine)
     }
 }
 
-// Grids, pages, colours and modal blocks are driven by the scenario files;
+// Grids, pages, selection, search and modal blocks are driven by the scenario files;
 // this covers the commands those files do not use.
 TEST(ScenarioRunner, shouldDriveScreenThroughItsControls)
 {
