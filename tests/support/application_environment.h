@@ -9,10 +9,8 @@
 namespace cmp::test {
 
 // The application of a test program, made before the first test and gone
-// before the process's statics are: Qt's input devices are freed then, and
-// OpenSSL, set up by Qt's TLS plugin on first use, ends its per-thread state
-// at exit only for threads that ended before it (the thread of the server
-// calls ends with the application).
+// before the process's statics are (Qt's input devices are freed then), so
+// that the thread of the server calls ends before the process does.
 template <class Application> class ApplicationEnvironment : public ::testing::Environment
 {
 public:
