@@ -16,43 +16,13 @@ bool fieldWritable(const fw::Field& field)
     return !field.ReadOnly && !field.IsCalculated() && !field.DataSet().ReadOnly;
 }
 
-std::vector<RecordSetColumn> namedColumns(const fw::ClientDataSet& dataSet,
-                                          const QStringList& fieldNames)
-{
-    if (fieldNames.isEmpty())
-        return visibleFieldColumns(dataSet);
-    std::vector<RecordSetColumn> columns;
-    for (const QString& name : fieldNames) {
-        const fw::Field* field = dataSet.FindField(name);
-        columns.push_back({name, field ? field->DisplayLabel() : name, true});
-    }
-    return columns;
-}
-
 } // namespace
-
-std::vector<RecordSetColumn> visibleFieldColumns(const fw::ClientDataSet& dataSet)
-{
-    std::vector<RecordSetColumn> columns;
-    for (int i = 0; i < dataSet.FieldCount(); ++i)
-        if (const fw::Field& field = dataSet.Fields(i); field.Visible)
-            columns.push_back({field.FieldName(), field.DisplayLabel(), true});
-    return columns;
-}
 
 RecordSetModel::RecordSetModel(fw::DataSource* source, std::vector<RecordSetColumn> columns,
                                QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns))
 {
     setDataSource(source);
-}
-
-RecordSetModel::RecordSetModel(fw::ClientDataSet& dataSet, const QStringList& fieldNames,
-                               QObject* parent)
-    : RecordSetModel(nullptr, namedColumns(dataSet, fieldNames), parent)
-{
-    ownSource_ = std::make_unique<fw::DataSource>(&dataSet);
-    setDataSource(ownSource_.get());
 }
 
 RecordSetModel::~RecordSetModel()

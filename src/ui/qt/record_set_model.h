@@ -5,7 +5,6 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -33,10 +32,6 @@ public:
     // The records behind a data source (null: none yet), in these columns.
     RecordSetModel(fw::DataSource* source, std::vector<RecordSetColumn> columns,
                    QObject* parent = nullptr);
-    // These fields of a record set, read-only; every visible field when the
-    // list is empty.
-    explicit RecordSetModel(fw::ClientDataSet& dataSet, const QStringList& fieldNames = {},
-                            QObject* parent = nullptr);
     ~RecordSetModel() override;
 
     void setDataSource(fw::DataSource* source);
@@ -86,7 +81,6 @@ private:
     void refreshRow(int row);
     void remember();
 
-    std::unique_ptr<fw::DataSource> ownSource_;
     fw::DataSource* source_ = nullptr;
     std::vector<RecordSetColumn> columns_;
     int rows_ = 0;
@@ -94,8 +88,5 @@ private:
     fw::Bookmark current_;
     std::optional<Pending> pending_;
 };
-
-// Every visible field of the set, titled by its display label.
-std::vector<RecordSetColumn> visibleFieldColumns(const fw::ClientDataSet& dataSet);
 
 } // namespace cmp::ui
