@@ -33,6 +33,19 @@ protected:
     }
 
     int modals() const { return int(ui.texts(UiEventKind::Modal).size()); }
+
+    // Requisition 2 of branch 0004 becomes an automatic one the demo operator
+    // launched, under the lock, with this one permission (and its percentage).
+    void lockAllowingOnly(const QString& permission, const QString& percentage = "NULL")
+    {
+        exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = "
+                            "'0004' AND NRSOLICMP = '0000000002'"));
+        exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'S'"));
+        exec(QStringLiteral("DELETE FROM AUTLANCSOLI WHERE CDOPERADOR = '000000000001'"));
+        exec(QStringLiteral("INSERT INTO AUTLANCSOLI (CDOPERADOR, IDAUTLANCSOLI, PEALTEQTDESOLI) "
+                            "VALUES ('000000000001', '%1', %2)")
+                 .arg(permission, percentage));
+    }
 };
 
 // --- writing a confirmed quantity -------------------------------------------------------
@@ -186,14 +199,9 @@ TEST_F(CellEditing, shouldWriteNothingWhenTheAlterationLogCannotBeFetched)
 
 TEST_F(CellEditing, shouldKeepALockedAutomaticQuantityWithinThePermittedPercentage)
 {
-    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = "
-                        "'0004' AND NRSOLICMP = '0000000002'"));
     exec(QStringLiteral("UPDATE ITEMSOLI SET QTSOLIPROD = 10, QTSOLIORIG = 10 WHERE CDFILSOLI = "
                         "'0004' AND NRSOLICMP = '0000000002'"));
-    exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'S'"));
-    exec(QStringLiteral("DELETE FROM AUTLANCSOLI WHERE CDOPERADOR = '000000000001'"));
-    exec(QStringLiteral("INSERT INTO AUTLANCSOLI (CDOPERADOR, IDAUTLANCSOLI, PEALTEQTDESOLI) "
-                        "VALUES ('000000000001', 'DIMINUIR_QUANTIDADE', 20)"));
+    lockAllowingOnly(QStringLiteral("DIMINUIR_QUANTIDADE"), QStringLiteral("20"));
     auto& screen = openRequisition("0000000002");
     ASSERT_TRUE(screen.state.lockedAutomatic());
     ClientDataSet& items = screen.state.cdsItemSoli;
@@ -215,12 +223,7 @@ TEST_F(CellEditing, shouldKeepALockedAutomaticQuantityWithinThePermittedPercenta
 
 TEST_F(CellEditing, shouldOfferOnlyTheCommandsTheOperatorsPermissionsAllowInALockedRequisition)
 {
-    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = "
-                        "'0004' AND NRSOLICMP = '0000000002'"));
-    exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'S'"));
-    exec(QStringLiteral("DELETE FROM AUTLANCSOLI WHERE CDOPERADOR = '000000000001'"));
-    exec(QStringLiteral("INSERT INTO AUTLANCSOLI (CDOPERADOR, IDAUTLANCSOLI) VALUES "
-                        "('000000000001', 'ALTERAR_PRODUTO')"));
+    lockAllowingOnly(QStringLiteral("ALTERAR_PRODUTO"));
     exec(QStringLiteral("UPDATE PARAFILI SET IDUTILIZAINTSAC = 'N'"));
     auto& screen = openRequisition("0000000002");
     screen.Controla_BloqPermissoes();
@@ -324,12 +327,7 @@ TEST_F(CellEditing, shouldLogAndTotalAGroupedQuantityAsStored)
 // the included product is known by its tree code.
 TEST_F(CellEditing, shouldOpenOnlyTheCellsOfTheProductJustIncludedWithoutAlter)
 {
-    exec(QStringLiteral("UPDATE SOLICITA SET CDOPERLANC = '000000000001' WHERE CDFILSOLI = "
-                        "'0004' AND NRSOLICMP = '0000000002'"));
-    exec(QStringLiteral("UPDATE PARASUPRI SET IDBLOQALTSOLAUT = 'S'"));
-    exec(QStringLiteral("DELETE FROM AUTLANCSOLI WHERE CDOPERADOR = '000000000001'"));
-    exec(QStringLiteral("INSERT INTO AUTLANCSOLI (CDOPERADOR, IDAUTLANCSOLI) VALUES "
-                        "('000000000001', 'INCLUIR_PRODUTO')"));
+    lockAllowingOnly(QStringLiteral("INCLUIR_PRODUTO"));
     exec(QStringLiteral("UPDATE PARAFILI SET IDUTILIZAINTSAC = 'N'"));
     auto& screen = openRequisition("0000000002");
     ASSERT_FALSE(screen.sbtAlterar.Enabled());
