@@ -76,7 +76,8 @@ private:
         static QTemporaryDir folder;
         static const QString path = [] {
             const QString file = folder.filePath(QStringLiteral("demo.sqlite"));
-            server::EmbeddedServer{file};
+            // Opening the server on a new file creates it with the demo data.
+            const server::EmbeddedServer creating(file);
             return file;
         }();
         return path;
